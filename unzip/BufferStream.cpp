@@ -27,6 +27,7 @@ bool TS_BufferStream::Flush() {
     const bool ok = pending == 0 || FInner->Write(FBuffer.get(), pending) == pending;
     FCursor = 0;
     FState = Idle;
+    if (!ok) FFlushFailed = true;
     return ok;
 }
 
@@ -102,7 +103,7 @@ TLFNFileStream::~TLFNFileStream() {
 }
 
 void TLFNFileStream::Close() {
-    const bool flushed = State() != Writing || Flush();
+    const bool flushed = (State() != Writing || Flush()) && !FlushFailed();
     FFileStream->Close();
     if (!flushed)
         throw EWriteError("Cannot write file \"" + FFileStream->FileName() + "\". " + LastErrorMessage());

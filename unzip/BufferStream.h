@@ -32,6 +32,9 @@ public:
     bool Flush();
 
     TBufferState State() const { return FState; }
+    // True once any flush has lost bytes; the write that lost them may have reported them
+    // as taken.
+    bool FlushFailed() const { return FFlushFailed; }
 
 protected:
     TStream* FInner;
@@ -41,6 +44,7 @@ private:
     int32_t FCursor = -1;  // -1: absent
     int32_t FLimit = BufferSize;
     TBufferState FState = Idle;
+    bool FFlushFailed = false;
 };
 
 // A buffered stream over a file that it opens and owns.
@@ -56,7 +60,8 @@ public:
     TDateTime LastWriteTime() const { return FFileStream->LastWriteTime(); }
     const AnsiString& FileName() const { return FFileStream->FileName(); }
     // Writes what is pending and closes the file; raises EWriteError naming the file when
-    // the medium did not take every byte. The stream is closed afterwards either way.
+    // the medium did not take every byte, now or at an earlier flush. The stream is closed
+    // afterwards either way.
     void Close();
 
 private:
