@@ -1,0 +1,46 @@
+// Shell services: the current user's special folders, shell link (.lnk) files and starting a
+// program. On Linux each has the counterpart the README describes.
+#pragma once
+
+#include "platform/rtl/Types.h"
+
+#include <memory>
+#include <string>
+
+enum class TSpecialFolder { Programs, DesktopDirectory };
+
+// The folder, without a trailing backslash; false when the platform cannot give it.
+bool GetSpecialFolder(TSpecialFolder folder, AnsiString& path);
+
+// One shell link being made, in the order the installer makes it: create the object, set
+// its path, arguments and working folder, save it to a file.
+class TShellLink {
+public:
+    // Initialises the component object library for the calling thread (the result is not
+    // used; on Linux there is nothing to do).
+    static void InitializeComLibrary();
+    TShellLink();
+    ~TShellLink();
+    TShellLink(const TShellLink&) = delete;
+    TShellLink& operator=(const TShellLink&) = delete;
+
+    // Creates the shell link object and gets its persist-file interface; false on failure.
+    bool Create();
+    bool SetPath(const AnsiString& target);
+    bool SetArguments(const AnsiString& arguments);
+    bool SetWorkingDirectory(const AnsiString& folder);
+    // Saves the link to fileName (UTF-16; an empty name fails); true when the file exists
+    // afterwards.
+    bool Save(const std::u16string& fileName, bool remember);
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> FImpl;
+};
+
+enum class TShowMode { Show, Maximized, Minimized, MinimizedNoActivate, Hide };
+
+// Starts a program through the shell (the default action of the file), with its parameters
+// (split as Windows splits a command line) in its working folder; true when it started.
+bool StartShellProgram(const AnsiString& program, const AnsiString& parameters, const AnsiString& workDir,
+                       TShowMode show);
