@@ -5,6 +5,7 @@
 #include "platform/os/posix/Faults.h"
 #include "platform/os/posix/PathMap.h"
 #include "platform/os/posix/PosixFiles.h"
+#include "platform/os/posix/UserDirs.h"
 #include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/SysUtils.h"
@@ -422,8 +423,10 @@ int GetDriveType(const AnsiString& root) {
 AnsiString GetVolumeLabel(const AnsiString&) { return AnsiString(); }
 
 AnsiString GetSystemDir() {
-    // Where the uninstaller and the package's shared programs live on Linux (README).
+    // ~/.local/lib: where the uninstaller and the package's shared files live for one user
+    // (README, "Linux counterparts"); empty without a home folder.
+    std::string host;
     AnsiString path;
-    PathMap::FromHost("/usr/local/lib", path);
+    if (!UserDirs::SystemFolder(host) || !PathMap::FromHost(host, path)) return AnsiString();
     return path;
 }

@@ -1,0 +1,29 @@
+// Shell services on Windows: special folders through SHGetFolderPathW and starting a program
+// through ShellExecuteExW; texts cross as UTF-16.
+#include "platform/os/Shell.h"
+
+#include "platform/os/win32/WinApi.h"
+#include "platform/rtl/SysUtils.h"
+
+#include <shlobj.h>
+
+namespace {
+
+// Room the startup gives a special folder's path; SHGetFolderPathW needs at least MAX_PATH.
+constexpr size_t kSpecialFolderRoom = 1000;
+static_assert(kSpecialFolderRoom >= MAX_PATH);
+
+}  // namespace
+
+bool GetSpecialFolder(TSpecialFolder folder, AnsiString& path) {
+    wchar_t buffer[kSpecialFolderRoom] = {};
+    const int csidl = folder == TSpecialFolder::Programs ? CSIDL_PROGRAMS : CSIDL_DESKTOPDIRECTORY;
+    if (SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, buffer) != S_OK) return false;
+    buffer[kSpecialFolderRoom - 1] = L'\0';
+    AnsiString text;
+    // The text ends at the first NUL; a name CP1251 cannot hold makes the folder unavailable
+    // rather than a wrong path.
+    if (!WinText::TryNarrow(std::wstring(buffer), text) || text.empty()) return false;
+    path = text.size() > 3 ? ExcludeTrailingBackslash(text) : text;
+    return true;
+}
