@@ -1,15 +1,13 @@
-// Message boxes and dialogs through the installed backend.
+// Message boxes and dialogs through the installed backend; the default backend is the
+// headless one of UiBackend.h, which answers as the file header of Dialogs.h says.
 #include "platform/ui/Dialogs.h"
+
+#include "platform/ui/UiBackend.h"
 
 namespace {
 
-class TNoDialogs : public TDialogBackend {
-public:
-    int MessageBox(const TMessageBoxRequest& request) override { return DefaultAnswer(request.Buttons); }
-};
-
 std::unique_ptr<TDialogBackend>& Backend() {
-    static std::unique_ptr<TDialogBackend> backend = std::make_unique<TNoDialogs>();
+    static std::unique_ptr<TDialogBackend> backend = std::make_unique<THeadlessBackend>();
     return backend;
 }
 
@@ -21,7 +19,7 @@ AnsiString& Title() {
 }  // namespace
 
 void SetDialogBackend(std::unique_ptr<TDialogBackend> backend) {
-    Backend() = backend ? std::move(backend) : std::make_unique<TNoDialogs>();
+    Backend() = backend ? std::move(backend) : std::make_unique<THeadlessBackend>();
 }
 
 TDialogBackend& DialogBackend() { return *Backend(); }
@@ -60,8 +58,36 @@ int DefaultAnswer(TMsgDlgButtons buttons) {
     return mrCancel;
 }
 
+std::vector<TDialogButton> DialogButtons(TMsgDlgButtons buttons) {
+    static const TDialogButton all[] = {
+        {mbYes, "Да", mrYes},           {mbNo, "Нет", mrNo},         {mbOK, "OK", mrOk},
+        {mbCancel, "Отмена", mrCancel}, {mbAbort, "Прервать", mrAbort}, {mbRetry, "Повтор", mrRetry},
+        {mbIgnore, "Далее", mrIgnore},
+    };
+    std::vector<TDialogButton> out;
+    for (const TDialogButton& b : all)
+        if (buttons & b.Button) out.push_back(b);
+    if (out.empty()) out.push_back(all[2]);  // a box always has a way out
+    return out;
+}
+
+int DefaultButtonResult(TMsgDlgButtons buttons) {
+    if (buttons & mbOK) return mrOk;
+    if (buttons & mbYes) return mrYes;
+    return DialogButtons(buttons).front().Result;
+}
+
 void ProcessMessages() { Backend()->ProcessMessages(); }
 void SetBusyCursor(bool busy) { Backend()->SetBusyCursor(busy); }
+
+bool SelectDirectory(AnsiString& folder, bool createIfMissing) {
+    return Backend()->SelectDirectory(folder, createIfMissing);
+}
+
+bool OpenFileDialog(const AnsiString& title, const AnsiString& filter, const AnsiString& initialDir,
+                    AnsiString& fileName) {
+    return Backend()->OpenFile(title, filter, initialDir, fileName);
+}
 
 const AnsiString& ApplicationTitle() { return Title(); }
 void SetApplicationTitle(const AnsiString& title) { Title() = title; }

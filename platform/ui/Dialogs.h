@@ -8,6 +8,7 @@
 #include "platform/rtl/Types.h"
 
 #include <memory>
+#include <vector>
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 
@@ -57,7 +58,19 @@ public:
     virtual bool SelectDirectory(AnsiString& /*folder*/, bool /*createIfMissing*/) { return false; }
 };
 
-// Installs the backend used from now on (null: the default answers above).
+// The buttons of a set, in the order a message box shows them, with their captions ("Да",
+// "Нет", "OK", "Отмена", "Прервать", "Повтор", "Далее") and results.
+struct TDialogButton {
+    TMsgDlgButtons Button;
+    AnsiString Caption;
+    int Result;
+};
+std::vector<TDialogButton> DialogButtons(TMsgDlgButtons buttons);
+// The button Enter presses: OK, else Yes, else the first one.
+int DefaultButtonResult(TMsgDlgButtons buttons);
+
+// Installs the backend used from now on (null: the default answers above). The user-interface
+// backends (UiBackend.h) are installed through SetUiBackend, which comes here.
 void SetDialogBackend(std::unique_ptr<TDialogBackend> backend);
 TDialogBackend& DialogBackend();
 
@@ -74,6 +87,10 @@ int DefaultAnswer(TMsgDlgButtons buttons);
 
 void ProcessMessages();
 void SetBusyCursor(bool busy);
+// The folder chooser and the open-file dialog of the installed backend.
+bool SelectDirectory(AnsiString& folder, bool createIfMissing);
+bool OpenFileDialog(const AnsiString& title, const AnsiString& filter, const AnsiString& initialDir,
+                    AnsiString& fileName);
 
 // The application's title, used as the caption of mtCustom boxes and the error report.
 const AnsiString& ApplicationTitle();
