@@ -13,7 +13,9 @@ enum class TSpecialFolder { Programs, DesktopDirectory };
 bool GetSpecialFolder(TSpecialFolder folder, AnsiString& path);
 
 // One shell link being made, in the order the installer makes it: create the object, set
-// its path, arguments and working folder, save it to a file.
+// its path, arguments and working folder, save it to a file. Windows: the shell link object
+// through its UTF-16 interface IShellLinkW and IPersistFile. Linux: a .lnk file in the Shell
+// Link Binary File Format (ShellLinkFile.h), replaced whole, so that a crash leaves no part.
 class TShellLink {
 public:
     // Initialises the component object library for the calling thread (the result is not
@@ -39,8 +41,21 @@ private:
 };
 
 enum class TShowMode { Show, Maximized, Minimized, MinimizedNoActivate, Hide };
+// The installer's show mode numbers: 0 shown, 1 maximized, 2 minimized, 3 minimized and not
+// activated, any other hidden.
+constexpr TShowMode ShowModeOf(int showMode) {
+    return showMode == 0 ? TShowMode::Show
+         : showMode == 1 ? TShowMode::Maximized
+         : showMode == 2 ? TShowMode::Minimized
+         : showMode == 3 ? TShowMode::MinimizedNoActivate
+                         : TShowMode::Hide;
+}
 
 // Starts a program through the shell (the default action of the file), with its parameters
-// (split as Windows splits a command line) in its working folder; true when it started.
+// in its working folder (empty: the current one); true when it started. Nothing waits for it.
+// Windows: ShellExecuteExW. Linux: posix_spawn of an executable file (a name without folder
+// is looked up in PATH) with the parameters split as Windows splits a command line and input
+// from /dev/null; any other file is given to xdg-open, and without xdg-open the start fails.
+// The show mode has no effect on Linux.
 bool StartShellProgram(const AnsiString& program, const AnsiString& parameters, const AnsiString& workDir,
                        TShowMode show);

@@ -5,6 +5,7 @@
 #include "platform/os/win32/WinApi.h"
 #include "platform/rtl/SysUtils.h"
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 namespace {
@@ -26,4 +27,28 @@ bool GetSpecialFolder(TSpecialFolder folder, AnsiString& path) {
     if (!WinText::TryNarrow(std::wstring(buffer), text) || text.empty()) return false;
     path = text.size() > 3 ? ExcludeTrailingBackslash(text) : text;
     return true;
+}
+
+bool StartShellProgram(const AnsiString& program, const AnsiString& parameters, const AnsiString& workDir,
+                       TShowMode show) {
+    const std::wstring file = WinText::Wide(program);
+    const std::wstring params = WinText::Wide(parameters);
+    const std::wstring folder = WinText::Wide(workDir);
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    info.lpFile = file.c_str();
+    info.lpParameters = params.empty() ? nullptr : params.c_str();
+    info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+    switch (show) {
+        case TShowMode::Show: info.nShow = SW_SHOW; break;
+        case TShowMode::Maximized: info.nShow = SW_SHOWMAXIMIZED; break;
+        case TShowMode::Minimized: info.nShow = SW_SHOWMINIMIZED; break;
+        case TShowMode::MinimizedNoActivate: info.nShow = SW_SHOWMINNOACTIVE; break;
+        case TShowMode::Hide: info.nShow = SW_HIDE; break;
+    }
+    const bool started = ShellExecuteExW(&info) != FALSE;
+    // The process handle is asked for, as the installer always did, but nothing waits on it.
+    if (info.hProcess) CloseHandle(info.hProcess);
+    return started;
 }
