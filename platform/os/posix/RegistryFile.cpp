@@ -124,7 +124,7 @@ const char* TRegistryFile::RootName(TRegistryRoot root) {
 }
 
 TRegistryFile TRegistryFile::Parse(std::string_view text, const AnsiString& fileName) {
-    if (text.substr(0, 3) == kUtf8Bom) text.remove_prefix(3);
+    if (text.starts_with(kUtf8Bom)) text.remove_prefix(std::string_view(kUtf8Bom).size());
     TParser p(text, fileName);
     if (!IsValidUtf8(text)) {
         std::string_view line;
@@ -179,7 +179,7 @@ TRegistryFile TRegistryFile::Parse(std::string_view text, const AnsiString& file
             if (!TrimBlanks(rest).empty()) p.Fail("has text after the closing quote");
         } else if (rest.front() == '-') {
             p.Fail("deletes a value, which this registry does not do");
-        } else if (rest.substr(0, 6) == "dword:" || rest.substr(0, 3) == "hex") {
+        } else if (rest.starts_with("dword:") || rest.starts_with("hex")) {
             value.IsText = false;
             value.Data = std::string(rest);
             // Binary data continues on the next line after a trailing backslash.

@@ -50,7 +50,7 @@ bool IsFolder(const std::string& path) {
 // or an absolute path, in double quotes with backslash escapes. False for anything else.
 bool DesktopLine(std::string_view line, const std::string& home, std::string& path) {
     while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-    if (line.substr(0, std::string_view(kDesktopKey).size()) != kDesktopKey) return false;
+    if (!line.starts_with(kDesktopKey)) return false;
     line.remove_prefix(std::string_view(kDesktopKey).size());
     while (!line.empty() && (line.back() == ' ' || line.back() == '\t' || line.back() == '\r')) line.remove_suffix(1);
     std::string value;
