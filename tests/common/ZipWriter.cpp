@@ -261,7 +261,7 @@ std::vector<std::string> BuildSplitZip(const TFixtureArchive& archive, const std
     return volumes;
 }
 
-std::vector<std::string> BuildSplitZip(const TFixtureArchive& archive, uint32_t volumeSize) {
+std::vector<std::string> BuildSplitZipBySize(const TFixtureArchive& archive, uint32_t volumeSize) {
     const size_t total = BuildZip(archive).Bytes.size();
     std::vector<uint32_t> cuts;
     for (size_t at = volumeSize; at < total; at += volumeSize) cuts.push_back(static_cast<uint32_t>(at));

@@ -121,7 +121,7 @@ TFixtureLayout BuildZip(const TFixtureArchive& archive);
 // chooses offsets between them.
 std::vector<std::string> BuildSplitZip(const TFixtureArchive& archive, const std::vector<uint32_t>& cuts);
 // The same with volumes of volumeSize bytes each (the last one shorter).
-std::vector<std::string> BuildSplitZip(const TFixtureArchive& archive, uint32_t volumeSize);
+std::vector<std::string> BuildSplitZipBySize(const TFixtureArchive& archive, uint32_t volumeSize);
 
 // Writes a set under the numbered naming: volume N as zipPath with the extension ".00N",
 // the last one as zipPath itself.
