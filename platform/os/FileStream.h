@@ -31,6 +31,9 @@ public:
     // Closes the file now; raises EWriteError when the system reports that data written
     // could not be stored. Closing twice does nothing.
     void Close();
+    // Makes the data written so far durable (fsync, FlushFileBuffers), so that a file put in
+    // place of another by a rename is never found empty after a crash; raises EWriteError.
+    void FlushToDisk();
     // The platform's handle (a file descriptor on Linux, a HANDLE on Windows).
     intptr_t Handle() const { return FHandle; }
     // Last-write time of the open file, local time, full resolution.

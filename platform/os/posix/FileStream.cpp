@@ -62,6 +62,15 @@ void TFileStream::Close() {
     }
 }
 
+void TFileStream::FlushToDisk() {
+    if (FHandle < 0) return;
+    const bool injected = Faults::Fails(TFaultOp::Write, FFileName);
+    if (injected || ::fsync(static_cast<int>(FHandle)) != 0) {
+        PosixFiles::SetError(injected ? ENOSPC : errno);
+        throw EWriteError("Cannot write file \"" + FFileName + "\". " + LastErrorMessage());
+    }
+}
+
 int32_t TFileStream::Read(void* buffer, int32_t count) {
     if (count <= 0 || FHandle < 0) return 0;
     int32_t done = 0;

@@ -52,6 +52,12 @@ void TFileStream::Close() {
     if (!CloseHandle(h)) throw EWriteError("Cannot close file \"" + FFileName + "\". " + WinText::ErrorText(GetLastError()));
 }
 
+void TFileStream::FlushToDisk() {
+    if (FHandle == -1) return;
+    if (!FlushFileBuffers(reinterpret_cast<HANDLE>(FHandle)))
+        throw EWriteError("Cannot write file \"" + FFileName + "\". " + WinText::ErrorText(GetLastError()));
+}
+
 int32_t TFileStream::Read(void* buffer, int32_t count) {
     if (count <= 0 || FHandle == -1) return 0;
     DWORD got = 0;

@@ -36,7 +36,9 @@ bool StartShellProgram(const AnsiString& program, const AnsiString& parameters, 
     const std::wstring folder = WinText::Wide(workDir);
     SHELLEXECUTEINFOW info = {};
     info.cbSize = sizeof info;
-    info.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // A follow-up program that cannot be started is not reported: Windows must not show a
+    // box of its own either.
+    info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     info.lpFile = file.c_str();
     info.lpParameters = params.empty() ? nullptr : params.c_str();
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
