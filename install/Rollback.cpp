@@ -67,6 +67,7 @@ void TRollback::Created(const AnsiString& target) {
 void TRollback::Release(const AnsiString& target) {
     TRecord* record = Find(target);
     if (!record || record->Done || record->Made || record->Backup.empty()) return;
+    if (FileExists(target)) FileSetAttr(target, record->Attributes);
     if (ForceDelete(record->Backup)) record->Done = true;
 }
 
@@ -105,6 +106,12 @@ void TRollback::Undo() {
             record.Done = true;
     }
     RemoveDir(FBackupFolder);
+}
+
+void TRollback::FolderCreated(const AnsiString& folder) { FFolders.push_back(folder); }
+
+void TRollback::RemoveCreatedFolders() {
+    for (auto it = FFolders.rbegin(); it != FFolders.rend(); ++it) RemoveDir(*it);
 }
 
 void TRollback::Commit() {

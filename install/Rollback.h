@@ -26,15 +26,21 @@ public:
     bool KeepCopy(const AnsiString& target);
     // The run has put a file of its own at `target` (after KeepCopy when one was there).
     void Created(const AnsiString& target);
-    // The file at `target` stays as it was (the user gave up replacing it): its copy goes.
+    // The file at `target` stays as it was (the user gave up replacing it): its attributes
+    // are put back and its copy goes.
     void Release(const AnsiString& target);
     // The old file at `target` has been deleted and the new one could not take its place:
     // puts the old one back at once. False when there was nothing to put back or it failed.
     bool RestoreNow(const AnsiString& target);
 
+    // The run made this folder (it did not exist before).
+    void FolderCreated(const AnsiString& folder);
+
     // The run failed: deletes the files it made and puts every copy back, newest first.
     // A copy that cannot be put back stays in the backup folder, which then stays too.
     void Undo();
+    // After Undo: removes the folders the run made, newest first, where they are empty.
+    void RemoveCreatedFolders();
     // The run completed: the copies are not needed any more.
     void Commit();
 
@@ -55,5 +61,6 @@ private:
     AnsiString FBackupFolder;
     int FNextCopy = 1;
     std::vector<TRecord> FRecords;
+    std::vector<AnsiString> FFolders;
     std::unordered_map<AnsiString, size_t> FIndex;
 };
