@@ -163,6 +163,11 @@ private:
     AnsiString ReadCommentAt(const TZipHeaderInfo& entry);
     AnsiString ReadArchiveCommentNow();
     void RunExtraction(TExtractContext& ctx);
+    // Reads (skips) n bytes of the archive, going on at the start of the following volumes
+    // where the set allows; returns the count read.
+    int32_t ReadSpanning(TExtractContext& ctx, uint8_t* buffer, int32_t n);
+    void SkipSpanning(TExtractContext& ctx, int64_t n);
+    bool Spanning() const;
 
     AnsiString FZipName;
     AnsiString FDestDir;

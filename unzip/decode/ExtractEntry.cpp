@@ -16,19 +16,40 @@
 
 #include <algorithm>
 
+bool TUnZipper::Spanning() const { return FEndCentral.DiskNumber != 0 && OnGetNextDisk; }
+
+int32_t TUnZipper::ReadSpanning(TExtractContext& ctx, uint8_t* buffer, int32_t n) {
+    int32_t got = ctx.ArchiveStream->Read(buffer, n);
+    if (got < n && Spanning()) {
+        while (got < n) {
+            ctx.ArchiveStream = LoadDisk(FCurrentDisk + 2);
+            got += ctx.ArchiveStream->Read(buffer + got, n - got);
+        }
+    }
+    return got;
+}
+
+void TUnZipper::SkipSpanning(TExtractContext& ctx, int64_t n) {
+    if (!Spanning()) {
+        ctx.ArchiveStream->Seek(n, soFromCurrent);
+        return;
+    }
+    int64_t left = ctx.ArchiveStream->GetSize() - ctx.ArchiveStream->GetPosition();
+    while (n > left) {
+        n -= left;
+        ctx.ArchiveStream = LoadDisk(FCurrentDisk + 2);
+        left = ctx.ArchiveStream->GetSize();
+    }
+    ctx.ArchiveStream->Seek(n, soFromCurrent);
+}
+
 void TUnZipper::FillInput(TExtractContext& ctx) {
     if (DoProcessMessages) ProcessMessages();
     const int32_t n = std::min<int32_t>(FWorkEntry->PackedSize, static_cast<int32_t>(IoBufferSize));
     if (n <= 0) throw EFatalUnzipError("Premature end of file reached");
     FWorkEntry->PackedSize -= n;
-    int32_t got = ctx.ArchiveStream->Read(ctx.InBuf, n);
-    if (got < n) {
-        if (FEndCentral.DiskNumber == 0 || !OnGetNextDisk) throw EFatalUnzipError("Premature end of file reached");
-        while (got < n) {
-            ctx.ArchiveStream = LoadDisk(FCurrentDisk + 2);
-            got += ctx.ArchiveStream->Read(ctx.InBuf + got, n - got);
-        }
-    }
+    const int32_t got = ReadSpanning(ctx, ctx.InBuf, n);
+    if (got < n) throw EFatalUnzipError("Premature end of file reached");
     ctx.InCount = static_cast<uint16_t>(got);
     if (FWorkEntry->IsEncrypted()) FKeys.Decrypt(ctx.InBuf, static_cast<size_t>(got));
     ctx.InPos = ctx.InBuf;
@@ -98,10 +119,11 @@ void ExtractEntry(TExtractContext& ctx, int FileIndex) {
         if (zip.FEndCentral.DiskNumber != 0 && work.DiskStart != zip.FCurrentDisk)
             ctx.ArchiveStream = zip.LoadDisk(work.DiskStart + 1);
         ctx.ArchiveStream->SetPosition(work.LocalOffset);
-        if (ctx.ArchiveStream->Read(zip.FLocalHeader, LocalHeaderSize) < LocalHeaderSize)
+        // Within a set, a header may end on the next volume, as may the data (see FillInput).
+        if (zip.ReadSpanning(ctx, zip.FLocalHeader, LocalHeaderSize) < LocalHeaderSize)
             throw EFatalUnzipError("Premature end of file reached");
         const uint8_t* h = zip.FLocalHeader;
-        ctx.ArchiveStream->Seek(static_cast<int64_t>(h[26] | h[27] << 8) + (h[28] | h[29] << 8), soFromCurrent);
+        zip.SkipSpanning(ctx, static_cast<int64_t>(h[26] | h[27] << 8) + (h[28] | h[29] << 8));
     }
 
     AnsiString outDir;
@@ -135,11 +157,13 @@ void ExtractEntry(TExtractContext& ctx, int FileIndex) {
     AnsiString outPath = outDir + work.Filename;
 
     if (work.IsEncrypted()) {
+        const int headerDisk = zip.FCurrentDisk;
+        const int64_t headerPos = ctx.ArchiveStream->GetPosition();
         for (;;) {
             const auto check = work.HasDataDescriptor() ? static_cast<uint8_t>((work.DosDateTime & 0xFFFF) >> 8)
                                                         : static_cast<uint8_t>(work.Crc >> 24);
             uint8_t header[EncryptionHeaderSize];
-            if (ctx.ArchiveStream->Read(header, EncryptionHeaderSize) < static_cast<int32_t>(EncryptionHeaderSize))
+            if (zip.ReadSpanning(ctx, header, EncryptionHeaderSize) < static_cast<int32_t>(EncryptionHeaderSize))
                 throw EFatalUnzipError("Premature end of file reached");
             work.PackedSize -= EncryptionHeaderSize;
             zip.FKeys.Init(zip.Password);
@@ -152,7 +176,8 @@ void ExtractEntry(TExtractContext& ctx, int FileIndex) {
                 return;
             }
             zip.Password = newPassword;
-            ctx.ArchiveStream->Seek(-static_cast<int64_t>(EncryptionHeaderSize), soFromCurrent);
+            if (zip.FCurrentDisk != headerDisk) ctx.ArchiveStream = zip.LoadDisk(headerDisk + 1);
+            ctx.ArchiveStream->SetPosition(headerPos);
             work.PackedSize += EncryptionHeaderSize;
         }
     }
