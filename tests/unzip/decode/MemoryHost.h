@@ -74,3 +74,6 @@ inline TMemoryDecode UnShrinkInMemory(const std::string& packed, int32_t size) {
 inline TMemoryDecode UnReduceInMemory(const std::string& packed, int32_t size, int factor) {
     return DecodeInMemory([factor](TExtractContext& ctx) { UnReduce(ctx, factor); }, packed, size);
 }
+inline TMemoryDecode ExplodeInMemory(const std::string& packed, int32_t size, uint16_t flags) {
+    return DecodeInMemory([](TExtractContext& ctx) { Explode(ctx); }, packed, size, flags);
+}
