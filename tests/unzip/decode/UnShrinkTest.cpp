@@ -1,5 +1,8 @@
 // UnShrink: round trips through the test encoder, hand-made streams for the cases of LZW that
 // the encoder rarely or never produces, and corrupt streams that must stop the decoder.
+#include "tests/common/HostTools.h"
+#include "tests/common/TestPaths.h"
+#include "tests/common/ZipWriter.h"
 #include "tests/common/encoders/BitWriter.h"
 #include "tests/common/encoders/SampleData.h"
 #include "tests/common/encoders/ShrinkEncoder.h"
@@ -88,6 +91,19 @@ TEST_P(UnShrinkHandMade, Decodes) {
     const auto& p = GetParam();
     const TMemoryDecode r = UnShrinkInMemory(p.Packed, 1000);
     EXPECT_EQ(r.Output, p.Expected);
+}
+
+// Info-ZIP's unzip reads the same streams the same way (Linux, when it is installed).
+TEST_P(UnShrinkHandMade, InfoZipAgrees) {
+    if (!HostToolAvailable("unzip")) GTEST_SKIP() << "Info-ZIP unzip is not available";
+    const auto& p = GetParam();
+    ZipFixture::TFixtureArchive archive;
+    archive.Entries.push_back({.Name = "hand.bin", .Data = p.Expected, .Packed = p.Packed, .Method = 1});
+    TScratchDir dir;
+    WriteFileBytes(dir / "hand.zip", ZipFixture::BuildZip(archive).Bytes);
+    std::string output;
+    EXPECT_EQ(RunHost("unzip -p " + ShellQuote(HostPath(dir / "hand.zip")) + " 2>/dev/null", &output), 0);
+    EXPECT_EQ(output, p.Expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
