@@ -224,10 +224,16 @@ void ExtractEntry(TExtractContext& ctx, int FileIndex) {
     }
 
     try {
-        // Each method's decoder is dispatched here; the decoders of methods 1 to 6 and 8 are
-        // added as they land (UnShrink, UnReduce with factor = method - 1, Explode, Inflate).
+        // Each method's decoder is dispatched here; the decoder of method 8 is added as it
+        // lands (Inflate).
         switch (work.Method) {
             case 0: CopyStored(ctx); break;
+            case 1: UnShrink(ctx); break;
+            case 2:
+            case 3:
+            case 4:
+            case 5: UnReduce(ctx, work.Method - 1); break;
+            case 6: Explode(ctx); break;
             default: MessageBoxDlg("Unknown Compression Method", "Zip Error", mtCustom, mbOK); break;
         }
     } catch (const EBiggerThanUncompressed&) {
