@@ -1,7 +1,11 @@
-// Program entry of the setup program. Until its windows exist it starts and ends at once.
-#ifdef _WIN32
-#include <windows.h>
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
-#else
-int main() { return 0; }
-#endif
+// Program entry of the setup program, called by the platform's entry (which has installed
+// the user-interface backend): the setup window is the only window created here.
+#include "platform/ui/ProgramEntry.h"
+#include "setup/InstF1.h"
+
+int ProgramMain() {
+    Application->CreateForm(InstF1);
+    Application->Run();
+    Application->DestroyForms();
+    return 0;
+}
