@@ -481,6 +481,8 @@ void TWin32Backend::TImpl::Paint(TWinControl& owner, HWND hwnd) {
                 SetTextColor(dc, label->Enabled() ? ColorRef(label->Font().Color) : GetSysColor(COLOR_GRAYTEXT));
                 UINT flags = DT_NOPREFIX | DT_EXPANDTABS;
                 flags |= label->WordWrap() ? DT_WORDBREAK : DT_SINGLELINE;
+                // A label sized to its text may measure a pixel short in some fonts.
+                if (label->AutoSize() && !label->WordWrap()) flags |= DT_NOCLIP;
                 if (label->Alignment() == taRightJustify) flags |= DT_RIGHT;
                 if (label->Alignment() == taCenter) flags |= DT_CENTER;
                 const std::wstring text = W(label->Caption());
@@ -670,6 +672,8 @@ bool TWin32Backend::TImpl::PreTranslate(MSG& msg) {
     HWND top = GetAncestor(msg.hwnd, GA_ROOT);
     TForm* form = FormOf(msg.hwnd);
     if (!form) return false;
+    // A window disabled by a modal one takes no keys.
+    if (!IsWindowEnabled(top)) return true;
     if (auto* focused = reinterpret_cast<TControl*>(GetWindowLongPtrW(GetFocus(), GWLP_USERDATA));
         focused && focused->Form() == form && focused->Windowed())
         form->SetActiveControl(focused);
