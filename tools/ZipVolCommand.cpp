@@ -273,11 +273,14 @@ int Extract(TUnZipper& zip, const TCommandLine& line, TZipVolConsole& console) {
     for (const auto& [index, reason] : failures)
         console.Err("zipvol: " + HostSeparators(zip.FullName(index)) + ": " + reason + "\n");
     const int failed = static_cast<int>(failures.size());
+    auto count = [](int n, const char* one, const char* many) { return IntToStr(n) + " " + (n == 1 ? one : many); };
     if (test)
-        console.Out(failed == 0 ? Format("No errors detected: %d files checked.\n", passed)
-                                : Format("%d files checked, %d entries failed.\n", passed, failed));
+        console.Out(failed == 0 ? "No errors detected: " + count(passed, "file", "files") + " checked.\n"
+                                : count(passed, "file", "files") + " checked, " + count(failed, "entry", "entries") +
+                                      " failed.\n");
     else
-        console.Out(Format("%d files extracted", passed) + (failed ? Format(", %d entries failed.\n", failed) : ".\n"));
+        console.Out(count(passed, "file", "files") + " extracted" +
+                    (failed ? ", " + count(failed, "entry", "entries") + " failed.\n" : AnsiString(".\n")));
     return failed == 0 && result == selected ? ZipVolPassed : ZipVolSomeFailed;
 }
 
