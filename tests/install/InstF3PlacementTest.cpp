@@ -29,10 +29,10 @@ TEST_F(RunTest, ExcludedTopLevelFoldersAtAnyDepthButNotASecondLevelOfTheSameName
 
 TEST_F(RunTest, SystemEntriesReplaceOnlyAnOlderFileAndAreNeverLogged) {
     const TPackageDescription& p = PackageDescription;
-    const int32_t entryTime = ZipFixture::DosTime(2012, 3, 5, 10, 20, 30);
+    const uint32_t entryTime = ZipFixture::DosTime(2012, 3, 5, 10, 20, 30);
     struct Case {
         const char* name;
-        int32_t installed;  // 0: none
+        uint32_t installed;  // 0: none
         bool replaced;
     } const cases[] = {
         {"none.dll", 0, true},
@@ -44,7 +44,7 @@ TEST_F(RunTest, SystemEntriesReplaceOnlyAnOlderFileAndAreNeverLogged) {
     for (const Case& c : cases) {
         if (c.installed) {
             WriteFileBytes(p.SystemDir + "\\" + c.name, "installed");
-            ASSERT_TRUE(FileSetDate(p.SystemDir + "\\" + c.name, c.installed));
+            ASSERT_TRUE(FileSetDate(p.SystemDir + "\\" + c.name, static_cast<int32_t>(c.installed)));
         }
         entries.push_back(Entry(std::string("SYSTEM/") + c.name, "package"));
     }
