@@ -126,7 +126,7 @@ TEST_F(FinishTest, AMissingFollowUpProgramIsNotStartedAndAddsNoText) {
 TEST_F(FinishTest, TheFollowUpProgramStartsAfterTheReport) {
     TPackageDescription& p = PackageDescription;
     const AnsiString script = p.StartDir + "\\after.sh";
-    WriteFileBytes(script, "#!/bin/sh\n{ pwd; echo \"$1\"; } > started.tmp && mv started.tmp started\n");
+    WriteFileBytes(script, "#!/bin/sh\n{ pwd; printf '%s\\n' \"$1\"; } > started.tmp && mv started.tmp started\n");
     ASSERT_EQ(::chmod(HostPath(script).c_str(), 0755), 0);
     p.FinishProgram = script;
     p.FinishParams = "\"%InstallDir%\\a b\"";

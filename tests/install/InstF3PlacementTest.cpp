@@ -91,13 +91,12 @@ TEST_F(RunTest, TheSetupProgramsCopyIsPlacedLast) {
     WriteFileBytes(module, "MZ setup");
     ASSERT_TRUE(FileSetAttr(module, FileGetAttr(module) | faReadOnly));
     StartupServices().ModuleFileName = [module] { return module; };
-    PackageDescription.SelfCopyName = "UNINST\\setup.exe";
+    PackageDescription.SelfCopyName = "setup.exe";
     WriteVolume(1, {Entry("a.txt", "a")});
     EXPECT_EQ(Run(), ExitInstalled);
-    EXPECT_EQ(ReadFileBytes(Target("UNINST\\setup.exe")), "MZ setup");
-    EXPECT_EQ(FileGetAttr(Target("UNINST\\setup.exe")) & faReadOnly, 0);
-    EXPECT_EQ(ReadFileBytes(LogPath()),
-              FirstLogLine() + "\r\n" + Target("a.txt") + "\r\n" + Target("UNINST\\setup.exe") + "\r\n");
+    EXPECT_EQ(ReadFileBytes(Target("setup.exe")), "MZ setup");
+    EXPECT_EQ(FileGetAttr(Target("setup.exe")) & faReadOnly, 0);
+    EXPECT_EQ(ReadFileBytes(LogPath()), FirstLogLine() + "\r\n" + Target("a.txt") + "\r\n" + Target("setup.exe") + "\r\n");
 }
 
 TEST_F(RunTest, ANameThatWouldLeaveTheTargetFolderIsNeverWritten) {

@@ -59,10 +59,11 @@ protected:
         ExcludedNames.reset();
     }
 
-    // A stored entry, encrypted with the archive password as the package maker's zip -P does.
-    static ZipFixture::TFixtureEntry Entry(const std::string& name, const std::string& data) {
+    // A stored entry, encrypted with the archive password as the package maker's zip -P does;
+    // its name stored in the OEM code page, as archivers on Windows store it.
+    static ZipFixture::TFixtureEntry Entry(const AnsiString& name, const std::string& data) {
         ZipFixture::TFixtureEntry e;
-        e.Name = name;
+        e.Name = ZipFixture::Oem(name);
         e.Data = data;
         e.Password = ArchivePassword;
         return e;
