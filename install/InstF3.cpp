@@ -61,6 +61,10 @@ TInstF3::TInstF3() {
     UnZipper1->OnEndUnZip = [this](TUnZipper* s, int index, const AnsiString& name) {
         UnZipper1EndUnZip(s, index, name);
     };
+    UnZipper1->OnSkippingFile = [this](TUnZipper* s, TSkipReason reason, const AnsiString& name, int index) {
+        UnZipper1SkippingFile(s, reason, name, index);
+    };
+    UnZipper1->OnBadCRC = [this](TUnZipper* s, int calc, int stored, int index) { UnZipper1BadCRC(s, calc, stored, index); };
 
     OnActivate = [this](TObject* s) { FormShow(s); };
     OnCloseQuery = [this](TObject* s, bool& canClose) { FormCloseQuery(s, canClose); };
@@ -175,6 +179,14 @@ void TInstF3::UnZipper1EndUnZip(TUnZipper*, int FileIndex, const AnsiString&) {
     PlaceFile(UnZipper1->FullName(FileIndex));
     // The event of the last entry of the last volume is the only sign that all was read.
     if (FileIndex == UnZipper1->Count() - 1 && p.CurrentVolume == p.VolumeCount) FinishInstallation();
+}
+
+void TInstF3::UnZipper1SkippingFile(TUnZipper*, TSkipReason, const AnsiString& FName, int) {
+    throw EDamagedEntry("Damaged entry " + FName);
+}
+
+void TInstF3::UnZipper1BadCRC(TUnZipper* Sender, int, int, int FileIndex) {
+    throw EDamagedEntry("Damaged entry " + Sender->FullName(FileIndex));
 }
 
 // ---- Placement -----------------------------------------------------------------------

@@ -21,6 +21,9 @@ constexpr int ExitInstalledWithProblems = 3;  // installed; the report lists wha
 int InstallExitStatus();
 void ResetInstallExitStatus();
 
+// An entry of a data volume that failed its check, or that could not be extracted.
+SETUP_EXCEPTION_CLASS(EDamagedEntry, Exception);
+
 // The password of the data volumes' entries.
 inline constexpr const char* ArchivePassword = "4817263950428173659042817365091847";
 
@@ -48,6 +51,10 @@ public:
     void UnZipper1TotalPercentDone(TUnZipper* Sender, int Percent);
     void UnZipper1EndUnZip(TUnZipper* Sender, int FileIndex, const AnsiString& FName);
     void FormCloseQuery(TObject* Sender, bool& CanClose);
+    // An entry skipped or failing its CRC check: the volume is damaged, and the run must not
+    // end as a success without that file.
+    void UnZipper1SkippingFile(TUnZipper* Sender, TSkipReason Reason, const AnsiString& FName, int FileIndex);
+    void UnZipper1BadCRC(TUnZipper* Sender, int CalcCRC, int StoredCRC, int FileIndex);
 
     // Moves one extracted file from staging to its place (E: its path in the archive).
     void PlaceFile(const AnsiString& E);

@@ -195,3 +195,34 @@ TEST_F(RunTest, BlankParamsKeepThePackagesOwnFollowUpParameters) {
     Run();
     EXPECT_EQ(PackageDescription.FinishParams, PackageDescription.InstallDir + "\\own.txt");
 }
+
+TEST_F(RunTest, ADamagedEntryAnywhereUndoesTheRunRatherThanLeavingItsFileOut) {
+    struct Case {
+        const char* name;
+        std::function<ZipFixture::TFixtureEntry()> entry;
+    } const cases[] = {
+        {"encrypted, bad CRC", [] {
+             ZipFixture::TFixtureEntry e = Entry("mid.txt", "mid");
+             e.Crc = 7;
+             return e;
+         }},
+        {"not encrypted, bad CRC", [] {
+             ZipFixture::TFixtureEntry e = Entry("mid.txt", "mid");
+             e.Password.reset();
+             e.Crc = 7;
+             return e;
+         }},
+        {"a name climbing out", [] { return Entry("../../evil.txt", "evil"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteVolume(1, {Entry("a.txt", "a"), c.entry(), Entry("z.txt", "z")});
+        EXPECT_EQ(Run(), ExitRolledBack);
+        EXPECT_EQ(BoxTexts(), std::vector<AnsiString>{"Ошибка при чтении данных. Вероятно, испорчен файл setup.dat.\r\n"
+                                                      "Продолжение установки невозможно."});
+        EXPECT_EQ(Tree(PackageDescription.InstallDir), std::vector<AnsiString>{"UNINST\\"});
+        EXPECT_FALSE(FileExists(Dir / "evil.txt"));
+        Application->DestroyForms();
+        Driver->Boxes.clear();
+    }
+}
