@@ -5,16 +5,6 @@
 
 #include "platform/rtl/SysUtils.h"
 
-namespace {
-
-AnsiString RetryText(const AnsiString& path) {
-    return "Ошибка при обновлении файла \"" + path +
-           "\". Возможно, прежняя версия файла используется в одном из работающих приложений. Закройте все "
-           "приложения, кроме программы установки VORN for Zat, и повторите попытку обновления, нажав кнопку "
-           "\"Повтор\".\r\nПри повторном возникновении ошибки нажмите кнопку \"Далее\".";
-}
-
-}  // namespace
 
 TEST_F(RunTest, ExcludedTopLevelFoldersAtAnyDepthButNotASecondLevelOfTheSameName) {
     ExcludedNames->Add("ПРИМЕРЫ");
@@ -110,6 +100,17 @@ TEST_F(RunTest, ANameThatWouldLeaveTheTargetFolderIsNeverWritten) {
 }
 
 #ifndef _WIN32
+namespace {
+
+AnsiString RetryText(const AnsiString& path) {
+    return "Ошибка при обновлении файла \"" + path +
+           "\". Возможно, прежняя версия файла используется в одном из работающих приложений. Закройте все "
+           "приложения, кроме программы установки VORN for Zat, и повторите попытку обновления, нажав кнопку "
+           "\"Повтор\".\r\nПри повторном возникновении ошибки нажмите кнопку \"Далее\".";
+}
+
+}  // namespace
+
 TEST_F(RunTest, ALockedTargetAsksToRetryAndGivingUpKeepsTheOldFile) {
     WriteFileBytes(Target("busy.dll"), "old busy");
     WriteFileBytes(Target("freed.dll"), "old freed");
