@@ -18,7 +18,6 @@ constexpr int CodeLimit = 8192;       // codes 0 to 8,191; 8,192 ends the free-c
 constexpr int16_t FreeCode = -1;
 constexpr int16_t ClearMark = INT16_MIN;  // bit 15 of a prefix during a partial clear
 constexpr uint32_t StackSize = 8192;
-constexpr uint32_t OnePieceBelow = 2048;  // OutBuf use below which a string goes in as one block
 
 // WorkArea: the prefixes (8,193 signed 16-bit), the suffixes (8,193 bytes), the stack.
 constexpr uint32_t TableEntries = CodeLimit + 1;
@@ -53,14 +52,19 @@ int PartialClear(int16_t* prefix, int nextFree) {
     return NextFree(prefix, FirstFreeCode);
 }
 
+// A string goes into OutBuf as one block whenever it fits without filling OutBuf (this
+// covers the block copy below 2,048 bytes of OutBuf use that PKZIP's decoders make);
+// otherwise it goes in as PutByte would put it byte by byte, flushing exactly when OutBuf
+// reaches 16,000 bytes, only in pieces.
 void PutString(TExtractContext& ctx, const uint8_t* from, uint32_t n) {
-    if (ctx.OutCount + n < OnePieceBelow) {
-        std::memcpy(ctx.OutPos, from, n);
-        ctx.OutPos += n;
+    if (ctx.OutCount + n < IoBufferSize) {
+        uint8_t* to = ctx.OutPos;
+        for (uint32_t i = 0; i < n; ++i) to[i] = from[i];
+        ctx.OutPos = to + n;
         ctx.OutCount = static_cast<uint16_t>(ctx.OutCount + n);
         return;
     }
-    for (uint32_t i = 0; i < n; ++i) PutByte(ctx, from[i]);
+    FlushWindow(ctx, from, n);
 }
 
 }  // namespace
@@ -120,12 +124,13 @@ void UnShrink(TExtractContext& ctx) {
         }
         while (code >= FirstFreeCode) {
             if (sp == 0) return;
-            if (t.Prefix[code] == FreeCode) {
+            const int parent = t.Prefix[code];
+            if (parent == FreeCode) {
                 t.Stack[--sp] = current;
                 code = previous;
             } else {
                 t.Stack[--sp] = t.Suffix[code];
-                code = t.Prefix[code];
+                code = parent;
             }
         }
         if (sp == 0) return;
