@@ -52,10 +52,9 @@ int PartialClear(int16_t* prefix, int nextFree) {
     return NextFree(prefix, FirstFreeCode);
 }
 
-// A string goes into OutBuf as one block whenever it fits without filling OutBuf (this
-// covers the block copy below 2,048 bytes of OutBuf use that PKZIP's decoders make);
-// otherwise it goes in as PutByte would put it byte by byte, flushing exactly when OutBuf
-// reaches 16,000 bytes, only in pieces.
+// A string goes into OutBuf as one block whenever it fits without filling OutBuf (below
+// 2,048 bytes of OutBuf use included); otherwise as PutByte would put it byte by byte,
+// flushing exactly when OutBuf reaches 16,000 bytes, only in pieces.
 void PutString(TExtractContext& ctx, const uint8_t* from, uint32_t n) {
     if (ctx.OutCount + n < IoBufferSize) {
         uint8_t* to = ctx.OutPos;
@@ -71,8 +70,9 @@ void PutString(TExtractContext& ctx, const uint8_t* from, uint32_t n) {
 
 // A corrupt stream that asks for codes wider than 13 bits, or whose strings would not fit
 // the 8,192-byte stack (only a cycle of prefixes does that), stops the decoder at once:
-// OutBuf is not flushed, and the entry fails its CRC check. Codes of at most 13 bits and
-// prefixes that are always earlier codes keep every other access inside the tables.
+// OutBuf is not flushed, and the entry fails its CRC check. Codes of at most 13 bits, and
+// prefixes that are always codes once read from the stream, keep every other access inside
+// the tables.
 void UnShrink(TExtractContext& ctx) {
     const TShrinkTables t{reinterpret_cast<int16_t*>(ctx.WorkArea), ctx.WorkArea + SuffixOffset,
                           ctx.WorkArea + StackOffset};
