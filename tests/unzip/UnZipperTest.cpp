@@ -4,6 +4,7 @@
 #include "platform/os/FileSystem.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/common/HostTools.h"
+#include "tests/common/Raised.h"
 #include "tests/common/RecordingDialogs.h"
 #include "tests/common/TestPaths.h"
 #include "tests/common/ZipWriter.h"
@@ -30,18 +31,6 @@ using ZipFixture::TFixtureLayout;
 using ZipFixture::WriteNumberedSet;
 
 namespace {
-
-template <typename E>
-std::string Raised(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const E& e) {
-        return e.Message;
-    } catch (const Exception& e) {
-        return std::string("other: ") + e.ClassName() + " " + e.Message;
-    }
-    return "no error";
-}
 
 const char* ReasonName(TSkipReason r) {
     return r == srBadPassword ? "srBadPassword" : r == srNoOverwrite ? "srNoOverwrite" : "srFileOpenError";
