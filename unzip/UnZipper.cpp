@@ -164,6 +164,11 @@ int TUnZipper::UnZip() {
             }
         } restore{this, SortMode, FEndCentral.DiskNumber > 0 && SortMode != ByNone};
         if (restore.Active) BuildSortedList(ByNone);
+        FExtracting = true;
+        struct TExtractingScope {
+            bool& Flag;
+            ~TExtractingScope() { Flag = false; }
+        } extracting{FExtracting};
         RunExtraction(ctx);
     }
     CloseZip();

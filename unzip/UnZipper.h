@@ -189,6 +189,9 @@ private:
     TZipKeys FKeys;
     int64_t FTotalBytes = 0;
     int64_t FBytesDone = 0;
+    // While UnZip runs, the archive stays open and its directory in place, whatever a
+    // handler reads (a comment read would otherwise close the stream the entries come from).
+    bool FExtracting = false;
     // The name of the set's last volume (the name its directory was read from): with the
     // numbered naming the last volume is not numbered.
     AnsiString FSetName;

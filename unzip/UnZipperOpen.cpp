@@ -10,12 +10,12 @@
 
 void TUnZipper::OpenZip() {
     if (!FZipStream) FZipStream = std::make_unique<TLFNFileStream>(FZipName, fmOpenRead | fmShareDenyWrite);
-    if (FMasterList && FZipStream->LastWriteTime() == FZipFileDate) return;
+    if (FMasterList && (FExtracting || FZipStream->LastWriteTime() == FZipFileDate)) return;
     ReadZipDirectory();
 }
 
 void TUnZipper::CloseZip() {
-    if (!KeepZipOpen) FZipStream.reset();
+    if (!KeepZipOpen && !FExtracting) FZipStream.reset();
 }
 
 void TUnZipper::ReleaseDirectory() {

@@ -216,6 +216,23 @@ TEST(UnZipper, SortedOrderIsTheIndexOfTheEvents) {
                                                         "end 2 ~\\c.txt"}));
 }
 
+TEST(UnZipper, CommentsReadByAHandlerLeaveTheExtractionRunning) {
+    TFixtureArchive fixture = ThreeEntries();
+    fixture.Entries[1].Comment = "one";
+    fixture.Entries[2].Comment = "two";
+    fixture.Comment = "all";
+    TFixtureRun run(fixture);
+    std::vector<AnsiString> comments;
+    run.Zip.OnEndUnZip = [&](TUnZipper* z, int i, const AnsiString&) {
+        comments.push_back(z->FileComment(i));
+        comments.push_back(z->ArchiveComment());
+    };
+    EXPECT_EQ(run.Zip.UnZip(), 2);
+    EXPECT_EQ(comments, (std::vector<AnsiString>{"one", "all", "two", "all"}));
+    EXPECT_EQ(run.Read("b.bin"), std::string(3000, 'b'));
+    EXPECT_FALSE(run.Zip.IsOpen());
+}
+
 TEST(UnZipper, BadCrcWithAndWithoutHandler) {
     TFixtureArchive fixture;
     fixture.Entries.push_back({.Name = "bad.txt", .Data = "data", .ExternalAttr = 0x21, .Crc = 0x12345678});

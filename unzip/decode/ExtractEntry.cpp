@@ -20,11 +20,9 @@ bool TUnZipper::Spanning() const { return FEndCentral.DiskNumber != 0 && OnGetNe
 
 int32_t TUnZipper::ReadSpanning(TExtractContext& ctx, uint8_t* buffer, int32_t n) {
     int32_t got = ctx.ArchiveStream->Read(buffer, n);
-    if (got < n && Spanning()) {
-        while (got < n) {
-            ctx.ArchiveStream = LoadDisk(FCurrentDisk + 2);
-            got += ctx.ArchiveStream->Read(buffer + got, n - got);
-        }
+    while (got < n && Spanning()) {
+        ctx.ArchiveStream = LoadDisk(FCurrentDisk + 2);
+        got += ctx.ArchiveStream->Read(buffer + got, n - got);
     }
     return got;
 }
