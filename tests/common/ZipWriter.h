@@ -45,6 +45,7 @@ std::string TraditionalEncrypt(const std::string& password, const std::string& p
 // How the sizes and CRC of an entry follow its data.
 enum TDescriptor { dsNone, dsSigned /* 16 bytes: signature, CRC, sizes */, dsUnsigned /* 12 bytes */ };
 
+// Designated initializers name the fields in this order.
 struct TFixtureEntry {
     std::string Name{};                   // bytes as stored, "/" separators (OEM, UTF-8, anything)
     std::string Data{};                   // the uncompressed content: gives CRC and uncompressed size
