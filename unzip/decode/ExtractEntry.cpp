@@ -222,8 +222,7 @@ void ExtractEntry(TExtractContext& ctx, int FileIndex) {
     }
 
     try {
-        // Each method's decoder is dispatched here; the decoder of method 8 is added as it
-        // lands (Inflate).
+        // Each method's decoder is dispatched here.
         switch (work.Method) {
             case 0: CopyStored(ctx); break;
             case 1: UnShrink(ctx); break;
@@ -232,6 +231,7 @@ void ExtractEntry(TExtractContext& ctx, int FileIndex) {
             case 4:
             case 5: UnReduce(ctx, work.Method - 1); break;
             case 6: Explode(ctx); break;
+            case 8: Inflate(ctx); break;
             default: MessageBoxDlg("Unknown Compression Method", "Zip Error", mtCustom, mbOK); break;
         }
     } catch (const EBiggerThanUncompressed&) {

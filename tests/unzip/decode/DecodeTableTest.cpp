@@ -1,6 +1,6 @@
 // The Huffman table builder: results, the cells of every code, sub-tables, invalid cells and
 // running out of memory.
-#include "platform/ui/Dialogs.h"
+#include "tests/common/RecordingDialogs.h"
 #include "unzip/decode/BitReader.h"
 #include "unzip/decode/DecodeTable.h"
 
@@ -79,17 +79,6 @@ std::vector<uint8_t> RandomCompleteLengths(std::mt19937& rng, unsigned n, unsign
     return lengths;
 }
 
-class TRecordingDialogs : public TDialogBackend {
-public:
-    explicit TRecordingDialogs(std::vector<TMessageBoxRequest>& log) : FLog(log) {}
-    int MessageBox(const TMessageBoxRequest& request) override {
-        FLog.push_back(request);
-        return mrOk;
-    }
-
-private:
-    std::vector<TMessageBoxRequest>& FLog;
-};
 
 // Bases and extra bits for up to 30 symbols from s on.
 const uint16_t TestBase[30] = {3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27,
@@ -214,8 +203,8 @@ TEST(DecodeTable, CodesNoSymbolOwnsAreInvalidCells) {
 }
 
 TEST(DecodeTable, RunningOutOfMemoryShowsTheMessageOnceAndLeavesNothing) {
-    std::vector<TMessageBoxRequest> shown;
-    SetDialogBackend(std::make_unique<TRecordingDialogs>(shown));
+    TRecordingDialogs dialogs;
+    std::vector<TMessageBoxRequest>& shown = dialogs.Boxes;
     // Lengths 1..15 plus a second 15 with 4 lookup bits: four blocks, three of them sub-tables.
     std::vector<uint8_t> lengths;
     for (uint8_t l = 1; l <= 15; ++l) lengths.push_back(l);
@@ -235,5 +224,4 @@ TEST(DecodeTable, RunningOutOfMemoryShowsTheMessageOnceAndLeavesNothing) {
         EXPECT_EQ(shown[0].Buttons, mbOK);
     }
     SetDecodeTableFault(nullptr);
-    SetDialogBackend(nullptr);
 }

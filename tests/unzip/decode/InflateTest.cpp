@@ -1,6 +1,6 @@
 // Inflate on hand-made streams: every way a block can fail, the codes no compressor writes,
 // the window across entries, the size guard and running out of memory.
-#include "platform/ui/Dialogs.h"
+#include "tests/common/RecordingDialogs.h"
 #include "tests/unzip/decode/DeflateWriter.h"
 #include "tests/unzip/decode/MemoryExtract.h"
 #include "tests/unzip/decode/ReferenceInflate.h"
@@ -65,17 +65,6 @@ std::string Decode(const std::string& stream, int32_t size, TMemoryExtract& host
     return host.Output;
 }
 
-class TRecordingDialogs : public TDialogBackend {
-public:
-    explicit TRecordingDialogs(std::vector<TMessageBoxRequest>& log) : FLog(log) {}
-    int MessageBox(const TMessageBoxRequest& request) override {
-        FLog.push_back(request);
-        return mrOk;
-    }
-
-private:
-    std::vector<TMessageBoxRequest>& FLog;
-};
 
 }  // namespace
 
@@ -436,8 +425,8 @@ TEST(Inflate, AStreamThatEndsEarlyEnds) {
 }
 
 TEST(Inflate, OutOfMemoryShowsItsMessageOnceAndWritesNothing) {
-    std::vector<TMessageBoxRequest> shown;
-    SetDialogBackend(std::make_unique<TRecordingDialogs>(shown));
+    TRecordingDialogs dialogs;
+    std::vector<TMessageBoxRequest>& shown = dialogs.Boxes;
     SetDecodeTableFault([] { return true; });
     TDeflateWriter w;
     w.Header(true, 1);
@@ -446,7 +435,6 @@ TEST(Inflate, OutOfMemoryShowsItsMessageOnceAndWritesNothing) {
     TMemoryExtract host;
     EXPECT_EQ(Decode(w.Data(), 5, host), "");
     SetDecodeTableFault(nullptr);
-    SetDialogBackend(nullptr);
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].Text, "*** inflate out of memory ***");
     EXPECT_EQ(shown[0].Caption, "Error");
