@@ -13,7 +13,6 @@
 namespace {
 
 constexpr uint32_t WindowMask = InflateWindowSize - 1;
-constexpr uint32_t MaxMatch = 258;
 constexpr unsigned MaxLiteralCodes = 286;
 constexpr unsigned MaxDistanceCodes = 30;
 constexpr unsigned CodeLengthCodes = 19;
@@ -49,11 +48,30 @@ inline uint64_t Load64(const uint8_t* p) {
     if constexpr (std::endian::native == std::endian::big) v = __builtin_bswap64(v);
     return v;
 }
+inline void Copy4(uint8_t* d, const uint8_t* s) {
+    uint32_t v;
+    std::memcpy(&v, s, sizeof v);
+    std::memcpy(d, &v, sizeof v);
+}
 inline void Copy8(uint8_t* d, const uint8_t* s) {
     uint64_t v;
     std::memcpy(&v, s, sizeof v);
     std::memcpy(d, &v, sizeof v);
 }
+
+// Room for the packed copies of a block's tables (first level and sub-tables); codes that
+// need more are decoded the byte-wise way only.
+constexpr unsigned PackedLiteralCells = 4096;
+constexpr unsigned PackedDistanceCells = 2048;
+
+// The tables of the fast loop: the cells of BuildDecodeTable packed into 32 bits each.
+struct TPackedTable {
+    uint32_t Cells[PackedLiteralCells];
+    unsigned Bits = 0;
+};
+inline unsigned PackedOp(uint32_t cell) { return (cell >> 8) & 0xFF; }
+
+bool Pack(const TDecodeEntry* t, unsigned bits, TPackedTable& into, unsigned capacity, uint32_t& at);
 
 // The tables of one block, released however the block ends.
 struct TBlockTables {
@@ -143,7 +161,9 @@ private:
     int Fixed();
     int Dynamic();
     int Codes(const TDecodeEntry* tl, const TDecodeEntry* td, unsigned bl, unsigned bd);
-    int FastCodes(const TDecodeEntry* tl, const TDecodeEntry* td, unsigned bl, unsigned bd);
+    int FastCodes(const TPackedTable& lit, const TPackedTable& dist);
+    TPackedTable FLit, FDist;
+    uint32_t FPendingLength = 0, FPendingDistance = 0;  // a match the fast loop left to Copy
     const TDecodeEntry* Decode(const TDecodeEntry* table, unsigned bits);
     void Copy(uint32_t length, uint32_t distance);
 };
@@ -301,10 +321,19 @@ void TInflater::Copy(uint32_t length, uint32_t distance) {
 int TInflater::Codes(const TDecodeEntry* tl, const TDecodeEntry* td, unsigned bl, unsigned bd) {
     if (!tl) tl = EmptyTable;
     if (!td) td = EmptyTable;
+    uint32_t usedLit = 0, usedDist = 0;
+    FLit.Bits = bl;
+    FDist.Bits = bd;
+    const bool packed = Pack(tl, bl, FLit, PackedLiteralCells, usedLit) && Pack(td, bd, FDist, PackedDistanceCells, usedDist);
     for (;;) {
-        if (FAvail >= RefillBytes && FWp < InflateWindowSize - MaxMatch) {
-            const int r = FastCodes(tl, td, bl, bd);
+        if (packed && FAvail >= RefillBytes && FWp < InflateWindowSize - 3) {
+            const int r = FastCodes(FLit, FDist);
             if (r != MoreCodes) return r;
+            if (FPendingLength) {
+                Copy(FPendingLength, FPendingDistance);
+                FPendingLength = 0;
+                continue;
+            }
         }
         const TDecodeEntry* e = Decode(tl, bl);
         if (!e) return BlockBad;
@@ -321,113 +350,153 @@ int TInflater::Codes(const TDecodeEntry* tl, const TDecodeEntry* td, unsigned bl
     }
 }
 
-// The decode loop while the window has room for a longest match and InBuf holds a 64-bit
-// load: no refill, no flush, no call. Returns MoreCodes when it reaches either limit.
-int TInflater::FastCodes(const TDecodeEntry* tl, const TDecodeEntry* td, unsigned bl, unsigned bd) {
+// The decode loop while InBuf holds a 64-bit load: no refill, no flush, no call. Returns
+// MoreCodes when it reaches the end of the input or of the window, leaving in FPendingLength
+// a match that would fill the window.
+int TInflater::FastCodes(const TPackedTable& lit, const TPackedTable& dist) {
     // Locals, so that the stores into the window (which may alias anything) keep them in
     // registers.
     uint64_t bits = FBits;
     unsigned count = FCount;
     const uint8_t* in = FIn;
-    uint32_t avail = FAvail;
+    const uint8_t* const inLast = FIn + FAvail - RefillBytes;  // the last start of a load
     uint8_t* const window = FWindow;
-    uint32_t wp = FWp;
-    const uint32_t ml = (1u << bl) - 1, md = (1u << bd) - 1;
+    uint8_t* out = window + FWp;
+    uint8_t* const windowEnd = window + InflateWindowSize;
+    uint8_t* const outStop = windowEnd - 3;  // room for a run of three literals
+    const uint32_t* const tl = lit.Cells;
+    const uint32_t* const td = dist.Cells;
+    const uint32_t ml = (1u << lit.Bits) - 1, md = (1u << dist.Bits) - 1;
+    const int bl = static_cast<int>(lit.Bits), bd = static_cast<int>(dist.Bits);
     // Bits read ahead of the byte-wise reader: the least, over every need of that reader, of
     // what this loop held beyond it.
     int spare = static_cast<int>(count) - std::max(FKeep, 0);
     int result = MoreCodes;
 
-    while (avail >= RefillBytes && wp < InflateWindowSize - MaxMatch) {
+    while (in <= inLast && out < outStop) {
         if (count < MaxPairBits) {
             spare = std::min(spare, static_cast<int>(count));
             bits |= Load64(in) << count;
             const unsigned take = (63 - count) >> 3;
             in += take;
-            avail -= take;
             count += take << 3;
             spare += static_cast<int>(take << 3);
         }
-        spare = std::min(spare, static_cast<int>(count - bl));
-        const TDecodeEntry* e = tl + (bits & ml);
-        unsigned op = e->Op;
+        uint32_t e = tl[bits & ml];
+        if (PackedOp(e) == DecodeOpLiteral) {
+            // Literals come in runs: up to three per refill, each code at most 15 of the 48
+            // or more bits held. Whatever follows them is looked up again after a refill.
+            spare = std::min(spare, static_cast<int>(count) - bl);
+            bits >>= e & 63;
+            count -= e & 0xFF;
+            *out++ = static_cast<uint8_t>(e >> 16);
+            e = tl[bits & ml];
+            if (PackedOp(e) != DecodeOpLiteral) continue;
+            spare = std::min(spare, static_cast<int>(count) - bl);
+            bits >>= e & 63;
+            count -= e & 0xFF;
+            *out++ = static_cast<uint8_t>(e >> 16);
+            e = tl[bits & ml];
+            if (PackedOp(e) != DecodeOpLiteral) continue;
+            spare = std::min(spare, static_cast<int>(count) - bl);
+            bits >>= e & 63;
+            count -= e & 0xFF;
+            *out++ = static_cast<uint8_t>(e >> 16);
+            continue;
+        }
+        spare = std::min(spare, static_cast<int>(count) - bl);
+        unsigned op = PackedOp(e);
         while (op > DecodeOpLink) {
             if (op == DecodeOpInvalid) {
                 result = BlockBad;
                 goto done;
             }
-            bits >>= e->Bits;
-            count -= e->Bits;
+            bits >>= e & 63;
+            count -= e & 0xFF;
             op -= DecodeOpLink;
             spare = std::min(spare, static_cast<int>(count - op));
-            e = e->Link + (bits & ((1u << op) - 1));
-            op = e->Op;
+            e = tl[(e >> 16) + (bits & ((1u << op) - 1))];
+            op = PackedOp(e);
         }
-        bits >>= e->Bits;
-        count -= e->Bits;
+        bits >>= e & 63;
+        count -= e & 0xFF;
         if (op == DecodeOpLiteral) {
-            window[wp++] = static_cast<uint8_t>(e->Value);
+            *out++ = static_cast<uint8_t>(e >> 16);
             continue;
         }
         if (op == DecodeOpEndOfBlock) {
             result = BlockDone;
             break;
         }
-        const uint32_t length = e->Value + static_cast<uint32_t>(bits & ((1u << op) - 1));
+        const uint32_t length = (e >> 16) + static_cast<uint32_t>(bits & ((1u << op) - 1));
         bits >>= op;
         count -= op;
 
-        spare = std::min(spare, static_cast<int>(count - bd));
-        e = td + (bits & md);
-        op = e->Op;
+        spare = std::min(spare, static_cast<int>(count) - bd);
+        e = td[bits & md];
+        op = PackedOp(e);
         while (op > DecodeOpLink) {
             if (op == DecodeOpInvalid) {
                 result = BlockBad;
                 goto done;
             }
-            bits >>= e->Bits;
-            count -= e->Bits;
+            bits >>= e & 63;
+            count -= e & 0xFF;
             op -= DecodeOpLink;
             spare = std::min(spare, static_cast<int>(count - op));
-            e = e->Link + (bits & ((1u << op) - 1));
-            op = e->Op;
+            e = td[(e >> 16) + (bits & ((1u << op) - 1))];
+            op = PackedOp(e);
         }
-        bits >>= e->Bits;
-        count -= e->Bits;
-        const uint32_t distance = e->Value + static_cast<uint32_t>(bits & ((1u << op) - 1));
+        bits >>= e & 63;
+        count -= e & 0xFF;
+        const uint32_t distance = (e >> 16) + static_cast<uint32_t>(bits & ((1u << op) - 1));
         bits >>= op;
         count -= op;
 
-        uint8_t* dst = window + wp;
-        if (distance <= wp) {
+        if (length >= static_cast<uint32_t>(windowEnd - out)) {
+            // The match fills the window: Copy moves it after this loop and flushes.
+            FPendingLength = length;
+            FPendingDistance = distance;
+            break;
+        }
+        uint8_t* dst = out;
+        out += length;
+        if (distance <= static_cast<uint32_t>(dst - window)) {
             const uint8_t* src = dst - distance;
             if (distance >= 8 && length >= 8) {
                 // Eight bytes at a time, each from bytes already final; the last eight are
                 // rewritten with the same values rather than written past the match, where
                 // the window still holds data a later match may use.
-                uint8_t* const end = dst + length;
                 do {
                     Copy8(dst, src);
                     dst += 8;
                     src += 8;
-                } while (dst + 8 <= end);
-                Copy8(end - 8, end - 8 - distance);
+                } while (dst + 8 <= out);
+                Copy8(out - 8, out - 8 - distance);
+            } else if (distance >= 8) {  // 3 to 7 bytes, apart
+                if (length >= 4) {
+                    Copy4(dst, src);
+                    Copy4(out - 4, out - 4 - distance);
+                } else {
+                    dst[0] = src[0];
+                    dst[1] = src[1];
+                    dst[2] = src[2];
+                }
             } else if (distance == 1 && length >= 8) {
                 const uint64_t run = *src * uint64_t{0x0101010101010101};
-                uint8_t* const end = dst + length;
                 do {
                     std::memcpy(dst, &run, sizeof run);
                     dst += 8;
-                } while (dst + 8 <= end);
-                std::memcpy(end - 8, &run, sizeof run);
+                } while (dst + 8 <= out);
+                std::memcpy(out - 8, &run, sizeof run);
             } else {
                 for (uint32_t k = 0; k < length; ++k) dst[k] = src[k];
             }
         } else {
             // The source starts in what the window held before it last wrapped.
+            const auto wp = static_cast<uint32_t>(dst - window);
             for (uint32_t k = 0; k < length; ++k) dst[k] = window[(wp + k - distance) & WindowMask];
         }
-        wp += length;
     }
 done:
     spare = std::min(spare, static_cast<int>(count));
@@ -435,16 +504,37 @@ done:
         // Give back the whole bytes the byte-wise reader would not have read by now.
         const unsigned back = spare > 0 ? static_cast<unsigned>(spare) >> 3 : 0;
         in -= back;
-        avail += back;
         count -= back << 3;
         FKeep = static_cast<int>(count) - (spare - static_cast<int>(back << 3));
     }
     FBits = bits & ((uint64_t{1} << count) - 1);  // also drops the bits of a partly loaded byte
     FCount = count;
+    FAvail -= static_cast<uint32_t>(in - FIn);
     FIn = in;
-    FAvail = avail;
-    FWp = wp;
+    FWp = static_cast<uint32_t>(out - window);
     return result;
+}
+
+// Packs a table and its sub-tables into cells of 32 bits: the bit count in bits 0 to 7, the
+// operation in 8 to 15, the value (or the index of a sub-table) in 16 to 31. False when they
+// do not fit.
+bool Pack(const TDecodeEntry* t, unsigned bits, TPackedTable& into, unsigned capacity, uint32_t& at) {
+    const uint32_t start = at;
+    const uint32_t size = 1u << bits;
+    if (at + size > capacity) return false;
+    at += size;
+    for (uint32_t i = 0; i < size; ++i) {
+        const TDecodeEntry& e = t[i];
+        uint32_t value = e.Value;
+        if (e.Op > DecodeOpLink && e.Op != DecodeOpInvalid) {
+            value = at;
+            if (!Pack(e.Link, e.Op - DecodeOpLink, into, capacity, at)) return false;
+        } else if (e.Op == DecodeOpInvalid) {
+            value = 0;
+        }
+        into.Cells[start + i] = value << 16 | static_cast<uint32_t>(e.Op) << 8 | e.Bits;
+    }
+    return true;
 }
 
 }  // namespace
