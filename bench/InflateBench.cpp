@@ -1,5 +1,7 @@
 // Inflate alone against zlib and libdeflate: a text-like raw Deflate stream made by zlib at
 // level 6, decoded into memory with CRC-32 by each, best of several runs, in one process.
+//   inflate_bench [BYTES]                 the comparison (default 100 MB)
+//   inflate_bench make-text-tree DIR N MB  N text-like files of MB megabytes in all, in 20 folders
 #include "platform/rtl/Classes.h"
 #include "unzip/BufferStream.h"
 #include "unzip/decode/Crc32.h"
@@ -131,7 +133,28 @@ double Best(F&& run) {
 
 }  // namespace
 
+int MakeTextTree(const std::string& dir, int files, int megabytes) {
+    const size_t total = static_cast<size_t>(megabytes) * 1000000;
+    const std::string text = TextLike(total * 2);
+    size_t from = 0;
+    for (int i = 0; i < files; ++i) {
+        // Sizes from a quarter to nearly twice the mean, so that files differ.
+        const size_t mean = total / static_cast<size_t>(files);
+        const size_t size = mean / 4 + static_cast<size_t>((i * 7919) % 1000) * (mean * 7 / 4) / 1000;
+        const std::string folder = dir + "/part" + std::to_string(i % 20);
+        std::string command = "mkdir -p '" + folder + "'";
+        if (i < 20 && std::system(command.c_str()) != 0) return 1;
+        FILE* f = std::fopen((folder + "/file" + std::to_string(i) + ".txt").c_str(), "wb");
+        if (!f) return 1;
+        std::fwrite(text.data() + from, 1, size, f);
+        std::fclose(f);
+        from = (from + size) % total;
+    }
+    return 0;
+}
+
 int main(int argc, char** argv) {
+    if (argc == 5 && std::string(argv[1]) == "make-text-tree") return MakeTextTree(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     const size_t size = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : DefaultSize;
     const std::string plain = TextLike(size);
     const std::string stream = Deflate(plain, 6);

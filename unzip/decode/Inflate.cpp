@@ -59,14 +59,64 @@ inline void Copy8(uint8_t* d, const uint8_t* s) {
     std::memcpy(d, &v, sizeof v);
 }
 
-// Room for the packed copies of a block's tables (first level and sub-tables); codes that
-// need more are decoded the byte-wise way only.
-constexpr unsigned PackedLiteralCells = 4096;
-constexpr unsigned PackedDistanceCells = 2048;
+// A match whose source lies `distance` bytes behind: the effect of copying byte by byte,
+// so that a distance shorter than the length repeats the recent bytes. Never writes past
+// the match: the window beyond it still holds data a later match may use.
+inline void CopyBehind(uint8_t* dst, uint32_t length, uint32_t distance) {
+    const uint8_t* src = dst - distance;
+    uint8_t* const end = dst + length;
+    if (distance >= 8 && length >= 8) {
+        // Eight bytes at a time, each from bytes already final; the last eight are
+        // rewritten with the same values.
+        do {
+            Copy8(dst, src);
+            dst += 8;
+            src += 8;
+        } while (dst + 8 <= end);
+        Copy8(end - 8, end - 8 - distance);
+    } else if (distance >= 8) {  // 3 to 7 bytes, apart
+        if (length >= 4) {
+            Copy4(dst, src);
+            Copy4(end - 4, end - 4 - distance);
+        } else {
+            for (uint32_t k = 0; k < length; ++k) dst[k] = src[k];
+        }
+    } else if (distance == 1 && length >= 8) {
+        const uint64_t run = *src * uint64_t{0x0101010101010101};
+        do {
+            std::memcpy(dst, &run, sizeof run);
+            dst += 8;
+        } while (dst + 8 <= end);
+        std::memcpy(end - 8, &run, sizeof run);
+    } else {
+        for (uint32_t k = 0; k < length; ++k) dst[k] = src[k];
+    }
+}
+
+// A match whose source lies ahead of the destination (or on it): each piece is read before
+// the copy writes over it.
+inline void CopyAhead(uint8_t* dst, const uint8_t* src, uint32_t length) {
+    if (src - dst >= 8 && length >= 8) {
+        uint8_t* const end = dst + length;
+        const uint8_t* const srcEnd = src + length;
+        do {
+            Copy8(dst, src);
+            dst += 8;
+            src += 8;
+        } while (dst + 8 <= end);
+        Copy8(end - 8, srcEnd - 8);
+    } else if (src != dst) {
+        for (uint32_t k = 0; k < length; ++k) dst[k] = src[k];
+    }
+}
+
+// Room for the packed copy of one table of a block (first level and sub-tables); a block
+// whose tables need more is decoded the byte-wise way only.
+constexpr unsigned PackedCells = 4096;
 
 // The tables of the fast loop: the cells of BuildDecodeTable packed into 32 bits each.
 struct TPackedTable {
-    uint32_t Cells[PackedLiteralCells];
+    uint32_t Cells[PackedCells];
     unsigned Bits = 0;
 };
 inline unsigned PackedOp(uint32_t cell) { return (cell >> 8) & 0xFF; }
@@ -324,7 +374,7 @@ int TInflater::Codes(const TDecodeEntry* tl, const TDecodeEntry* td, unsigned bl
     uint32_t usedLit = 0, usedDist = 0;
     FLit.Bits = bl;
     FDist.Bits = bd;
-    const bool packed = Pack(tl, bl, FLit, PackedLiteralCells, usedLit) && Pack(td, bd, FDist, PackedDistanceCells, usedDist);
+    const bool packed = Pack(tl, bl, FLit, PackedCells, usedLit) && Pack(td, bd, FDist, PackedCells, usedDist);
     for (;;) {
         if (packed && FAvail >= RefillBytes && FWp < InflateWindowSize - 3) {
             const int r = FastCodes(FLit, FDist);
@@ -461,41 +511,16 @@ int TInflater::FastCodes(const TPackedTable& lit, const TPackedTable& dist) {
         }
         uint8_t* dst = out;
         out += length;
-        if (distance <= static_cast<uint32_t>(dst - window)) {
-            const uint8_t* src = dst - distance;
-            if (distance >= 8 && length >= 8) {
-                // Eight bytes at a time, each from bytes already final; the last eight are
-                // rewritten with the same values rather than written past the match, where
-                // the window still holds data a later match may use.
-                do {
-                    Copy8(dst, src);
-                    dst += 8;
-                    src += 8;
-                } while (dst + 8 <= out);
-                Copy8(out - 8, out - 8 - distance);
-            } else if (distance >= 8) {  // 3 to 7 bytes, apart
-                if (length >= 4) {
-                    Copy4(dst, src);
-                    Copy4(out - 4, out - 4 - distance);
-                } else {
-                    dst[0] = src[0];
-                    dst[1] = src[1];
-                    dst[2] = src[2];
-                }
-            } else if (distance == 1 && length >= 8) {
-                const uint64_t run = *src * uint64_t{0x0101010101010101};
-                do {
-                    std::memcpy(dst, &run, sizeof run);
-                    dst += 8;
-                } while (dst + 8 <= out);
-                std::memcpy(out - 8, &run, sizeof run);
-            } else {
-                for (uint32_t k = 0; k < length; ++k) dst[k] = src[k];
-            }
+        const auto wp = static_cast<uint32_t>(dst - window);
+        if (distance <= wp) {
+            CopyBehind(dst, length, distance);
         } else {
-            // The source starts in what the window held before it last wrapped.
-            const auto wp = static_cast<uint32_t>(dst - window);
-            for (uint32_t k = 0; k < length; ++k) dst[k] = window[(wp + k - distance) & WindowMask];
+            // The source starts in what the window held before it last wrapped, ahead of
+            // the destination; where it reaches the end of the window it goes on at its start.
+            const uint32_t from = wp + InflateWindowSize - distance;
+            const uint32_t first = std::min(length, InflateWindowSize - from);
+            CopyAhead(dst, window + from, first);
+            if (first < length) CopyBehind(dst + first, length - first, wp + first);
         }
     }
 done:

@@ -8,9 +8,9 @@
 
 class TDeflateWriter {
 public:
-    // A field of n bits, least significant bit first.
+    // A field of n bits, least significant bit first (beyond 32 bits, zeros).
     void Bits(uint32_t value, unsigned n) {
-        for (unsigned i = 0; i < n; ++i) Bit((value >> i) & 1);
+        for (unsigned i = 0; i < n; ++i) Bit(i < 32 ? (value >> i) & 1 : 0);
     }
     // A Huffman code of n bits, most significant bit first.
     void Code(uint32_t code, unsigned n) {
