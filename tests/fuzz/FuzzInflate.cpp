@@ -1,7 +1,9 @@
-// Arbitrary bytes as the compressed data of one Deflate entry, extracted through the whole
-// pipeline (TUnZipper, ExtractEntry, Inflate). Fails on a crash, a sanitizer report, or an
-// output file longer than the entry's declared size. The first two input bytes give the
-// declared size (in units of 64 bytes), so that the size guard is met as often as not.
+// Arbitrary bytes as the compressed data of one entry, extracted through the whole pipeline
+// (TUnZipper, ExtractEntry, the decoder of the entry's method). Fails on a crash, a sanitizer
+// report, or an output file longer than the entry's declared size. The first input byte
+// chooses the method (low three bits: Deflate, Shrink, Reduce 1 to 4, Implode, stored; bits 4
+// and 5: Implode's dictionary and literal-tree flags); the next two give the declared size (in
+// units of 64 bytes), so that the size guard is met as often as not.
 #include "unzip/UnZipper.h"
 
 #include <cstdint>
@@ -23,13 +25,13 @@ void Put32(std::string& s, uint32_t v) {
 }
 
 // A one-entry archive: local header, data, central header, end record.
-std::string Archive(const std::string& data, uint32_t size) {
+std::string Archive(const std::string& data, uint32_t size, uint16_t method, uint16_t flags) {
     const std::string name = "f.bin";
     std::string zip;
     Put32(zip, 0x04034B50);
     Put16(zip, 20);  // version needed
-    Put16(zip, 0);   // flags
-    Put16(zip, 8);   // Deflate
+    Put16(zip, flags);
+    Put16(zip, method);
     Put32(zip, 0x4C654321);  // DOS date and time
     Put32(zip, 0);           // CRC (whatever the bytes decode to, it rarely matches)
     Put32(zip, static_cast<uint32_t>(data.size()));
@@ -41,8 +43,8 @@ std::string Archive(const std::string& data, uint32_t size) {
     Put32(zip, 0x02014B50);
     Put16(zip, 20);
     Put16(zip, 20);
-    Put16(zip, 0);
-    Put16(zip, 8);
+    Put16(zip, flags);
+    Put16(zip, method);
     Put32(zip, 0x4C654321);
     Put32(zip, 0);
     Put32(zip, static_cast<uint32_t>(data.size()));
@@ -88,14 +90,17 @@ int64_t SizeOf(const std::string& hostPath) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t length) {
-    if (length < 2) return 0;
-    const uint32_t size = (static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8) * 64u;
-    const std::string data(reinterpret_cast<const char*>(bytes) + 2, length - 2);
+    static constexpr uint16_t Methods[8] = {8, 1, 2, 3, 4, 5, 6, 0};
+    if (length < 3) return 0;
+    const uint16_t method = Methods[bytes[0] & 7];
+    const uint16_t flags = static_cast<uint16_t>((bytes[0] >> 3) & 0x06);
+    const uint32_t size = (static_cast<uint32_t>(bytes[1]) | static_cast<uint32_t>(bytes[2]) << 8) * 64u;
+    const std::string data(reinterpret_cast<const char*>(bytes) + 3, length - 3);
     const std::string& dir = WorkDir();
     mkdir(dir.c_str(), 0700);
     const std::string zipPath = dir + "/t.zip";
     if (FILE* f = std::fopen(zipPath.c_str(), "wb")) {
-        const std::string zip = Archive(data, size);
+        const std::string zip = Archive(data, size, method, flags);
         std::fwrite(zip.data(), 1, zip.size(), f);
         std::fclose(f);
     } else {
