@@ -53,6 +53,11 @@ inline void Copy4(uint8_t* d, const uint8_t* s) {
     std::memcpy(&v, s, sizeof v);
     std::memcpy(d, &v, sizeof v);
 }
+inline void Copy16(uint8_t* d, const uint8_t* s) {
+    uint8_t v[16];
+    std::memcpy(v, s, sizeof v);
+    std::memcpy(d, v, sizeof v);
+}
 inline void Copy8(uint8_t* d, const uint8_t* s) {
     uint64_t v;
     std::memcpy(&v, s, sizeof v);
@@ -65,9 +70,16 @@ inline void Copy8(uint8_t* d, const uint8_t* s) {
 inline void CopyBehind(uint8_t* dst, uint32_t length, uint32_t distance) {
     const uint8_t* src = dst - distance;
     uint8_t* const end = dst + length;
-    if (distance >= 8 && length >= 8) {
-        // Eight bytes at a time, each from bytes already final; the last eight are
-        // rewritten with the same values.
+    if (distance >= 16 && length >= 16) {
+        // Sixteen (or eight) bytes at a time, each from bytes already final; the last
+        // pieces are rewritten with the same values.
+        do {
+            Copy16(dst, src);
+            dst += 16;
+            src += 16;
+        } while (dst + 16 <= end);
+        Copy16(end - 16, end - 16 - distance);
+    } else if (distance >= 8 && length >= 8) {
         do {
             Copy8(dst, src);
             dst += 8;
