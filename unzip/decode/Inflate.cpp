@@ -100,6 +100,18 @@ inline void CopyBehind(uint8_t* dst, uint32_t length, uint32_t distance) {
             dst += 8;
         } while (dst + 8 <= end);
         std::memcpy(end - 8, &run, sizeof run);
+    } else if (length >= 16) {
+        // Distances 2 to 7: the match repeats its first bytes with that period, so after
+        // eight bytes the rest may come from the nearest multiple of it at least 8 back.
+        static constexpr uint8_t Period[8] = {0, 8, 8, 9, 8, 10, 12, 14};
+        for (uint32_t k = 0; k < 8; ++k) dst[k] = src[k];
+        const uint32_t period = Period[distance];
+        dst += 8;
+        do {
+            Copy8(dst, dst - period);
+            dst += 8;
+        } while (dst + 8 <= end);
+        Copy8(end - 8, end - 8 - period);
     } else {
         for (uint32_t k = 0; k < length; ++k) dst[k] = src[k];
     }
