@@ -1,8 +1,9 @@
 // File placement through the run: excluded folders, system entries, keep-files, read-only
-// and locked targets with the retry message, new folders, the setup program's copy, names
-// that would leave the target folder.
+// targets and targets held open by another program with the retry message, new folders, the
+// setup program's copy, names that would leave the target folder.
 #include "tests/install/RunFixture.h"
 
+#include "platform/os/HeldFile.h"
 #include "platform/rtl/SysUtils.h"
 
 
@@ -99,7 +100,6 @@ TEST_F(RunTest, ANameThatWouldLeaveTheTargetFolderIsNeverWritten) {
     EXPECT_NE(Driver->Boxes[0].Text.find("\"" + Target("..\\outside.exe") + "\""), AnsiString::npos);
 }
 
-#ifndef _WIN32
 namespace {
 
 AnsiString RetryText(const AnsiString& path) {
@@ -111,20 +111,19 @@ AnsiString RetryText(const AnsiString& path) {
 
 }  // namespace
 
-TEST_F(RunTest, ALockedTargetAsksToRetryAndGivingUpKeepsTheOldFile) {
+TEST_F(RunTest, ATargetHeldOpenAsksToRetryAndGivingUpKeepsTheOldFile) {
     WriteFileBytes(Target("busy.dll"), "old busy");
     WriteFileBytes(Target("freed.dll"), "old freed");
     WriteVolume(1, {Entry("busy.dll", "new busy"), Entry("freed.dll", "new freed"), Entry("z.txt", "z")});
-    // busy.dll stays locked; freed.dll is released after the first retry message.
-    int freedAttempts = 0;
-    Faults::Set([&](TFaultOp op, const AnsiString& path) {
-        if (op != TFaultOp::Delete) return false;
-        if (path == Target("busy.dll")) return true;
-        return path == Target("freed.dll") && ++freedAttempts == 1;
-    });
-    Driver->AnswerBoxes({mrRetry, mrIgnore, mrRetry});
+    // Another program holds both files; it closes freed.dll while the first retry message
+    // for it is up, and keeps busy.dll open to the end.
+    THeldFile busy(Target("busy.dll"));
+    THeldFile freed(Target("freed.dll"));
+    ASSERT_FALSE(DeleteFile(Target("busy.dll"))) << "the hold does not keep the file from being deleted here";
+    Driver->AnswerBoxes({mrRetry, mrIgnore});
+    Driver->AnswerBox(mrRetry, [&] { freed.Release(); });
     EXPECT_EQ(Run(), ExitInstalledWithProblems);
-    Faults::Clear();
+    busy.Release();
 
     ASSERT_EQ(Driver->Boxes.size(), 4u);
     EXPECT_EQ(Driver->Boxes[0].Text, RetryText(Target("busy.dll")));
@@ -145,6 +144,7 @@ TEST_F(RunTest, ALockedTargetAsksToRetryAndGivingUpKeepsTheOldFile) {
         << "no copy is left behind";
 }
 
+#ifndef _WIN32
 TEST_F(RunTest, AMoveFailingAfterTheDeletionPutsTheOldFileBack) {
     WriteFileBytes(Target("a.dll"), "old");
     WriteVolume(1, {Entry("a.dll", "new")});

@@ -1,6 +1,7 @@
 // The file system layer, on both backends.
 #include "platform/os/FileStream.h"
 #include "platform/os/FileSystem.h"
+#include "platform/os/HeldFile.h"
 #include "platform/rtl/SysUtils.h"
 #include "tests/common/TestPaths.h"
 
@@ -42,6 +43,28 @@ TEST(FileSystem, ReadOnlyFilesAreNotDeletedOrOverwritten) {
     ASSERT_TRUE(FileSetAttr(f, FileGetAttr(f) & ~faReadOnly));
     EXPECT_TRUE(DeleteFile(f));
     EXPECT_FALSE(FileExists(f));
+}
+
+// What a running program's hold on its file keeps others from (Wine enforces the sharing
+// mode across handles and processes as Windows does; on Linux the faults stand for it).
+TEST(FileSystem, AFileHeldOpenIsReadButNotDeletedMovedOrReplacedUntilReleased) {
+    TScratchDir dir;
+    const AnsiString f = dir / "held.dll";
+    WriteFileBytes(f, "old");
+    WriteFileBytes(dir / "new.dll", "new");
+    THeldFile held(f);
+    EXPECT_FALSE(DeleteFile(f));
+    EXPECT_FALSE(MoveFile(f, dir / "moved.dll"));
+    EXPECT_FALSE(CopyFile(dir / "new.dll", f, false));
+    EXPECT_THROW(TFileStream(f, fmCreate), EFCreateError);
+    EXPECT_EQ(ReadFileBytes(f), "old");
+    EXPECT_TRUE(CopyFile(f, dir / "copy.dll", false));
+    EXPECT_TRUE(FileSetAttr(f, FileGetAttr(f) & ~faReadOnly));
+    held.Release();
+    EXPECT_FALSE(held.Held());
+    EXPECT_TRUE(DeleteFile(f));
+    EXPECT_EQ(ReadFileBytes(dir / "copy.dll"), "old");
+    EXPECT_THROW(THeldFile(dir / "missing.dll"), EFOpenError);
 }
 
 TEST(FileSystem, MoveNeverReplacesCopyKeepsTime) {

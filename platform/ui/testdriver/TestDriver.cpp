@@ -10,13 +10,19 @@ TTestDriver& TTestDriver::Install() {
     return ref;
 }
 
-void TTestDriver::AnswerBoxes(std::initializer_list<int> answers) { FAnswers.insert(FAnswers.end(), answers); }
+void TTestDriver::AnswerBoxes(std::initializer_list<int> answers) {
+    for (int answer : answers) FAnswers.push_back({answer, nullptr});
+}
+
+void TTestDriver::AnswerBox(int answer, std::function<void()> before) { FAnswers.push_back({answer, std::move(before)}); }
 
 int TTestDriver::MessageBox(const TMessageBoxRequest& request) {
     int answer = DefaultAnswer(request.Buttons);
     if (!FAnswers.empty()) {
-        answer = FAnswers.front();
+        const TScriptedAnswer next = std::move(FAnswers.front());
         FAnswers.pop_front();
+        if (next.Before) next.Before();
+        answer = next.Answer;
     }
     Boxes.push_back({request.Type, request.Caption, request.Text, request.Buttons, answer});
     return answer;

@@ -24,6 +24,9 @@ public:
 
     // ---- Message boxes: each box takes the next queued answer, or DefaultAnswer. ----
     void AnswerBoxes(std::initializer_list<int> answers);
+    // Queues one answer given after `before` has run while the box is up: what the user does
+    // before pressing the button (closing the program that holds a file, say).
+    void AnswerBox(int answer, std::function<void()> before);
     std::vector<TShownBox> Boxes;
     int MessageBox(const TMessageBoxRequest& request) override;
 
@@ -63,7 +66,11 @@ public:
     void HandleMessage(TForm* modal) override;
 
 private:
-    std::deque<int> FAnswers;
+    struct TScriptedAnswer {
+        int Answer;
+        std::function<void()> Before;
+    };
+    std::deque<TScriptedAnswer> FAnswers;
     std::deque<TModalAction> FModalActions;
     std::map<TTimer*, long long> FDue;
     std::map<TForm*, bool> FClosedOnce;
