@@ -36,7 +36,9 @@ bool Host(const AnsiString& path, std::string& host) {
 void SetError(int error) { gLastError = error; }
 int LastError() { return gLastError; }
 
-TDateTime TimespecToDateTime(const timespec& ts) {
+namespace {
+// The local date and time of a file time, seconds kept below 60 (a leap second reads as 59).
+TDateParts LocalParts(const timespec& ts) {
     tm local{};
     localtime_r(&ts.tv_sec, &local);
     TDateParts p;
@@ -46,23 +48,17 @@ TDateTime TimespecToDateTime(const timespec& ts) {
     p.Hour = local.tm_hour;
     p.Minute = local.tm_min;
     p.Second = local.tm_sec > 59 ? 59 : local.tm_sec;
+    return p;
+}
+}  // namespace
+
+TDateTime TimespecToDateTime(const timespec& ts) {
     TDateTime value = 0;
-    TryEncodeDateTime(p, value);
+    TryEncodeDateTime(LocalParts(ts), value);
     return value + ts.tv_nsec / 1e9 / 86400.0;
 }
 
-int32_t TimespecToDos(const timespec& ts) {
-    tm local{};
-    localtime_r(&ts.tv_sec, &local);
-    TDateParts p;
-    p.Year = local.tm_year + 1900;
-    p.Month = local.tm_mon + 1;
-    p.Day = local.tm_mday;
-    p.Hour = local.tm_hour;
-    p.Minute = local.tm_min;
-    p.Second = local.tm_sec > 59 ? 59 : local.tm_sec;
-    return PartsToDosDateTime(p);
-}
+int32_t TimespecToDos(const timespec& ts) { return PartsToDosDateTime(LocalParts(ts)); }
 
 }  // namespace PosixFiles
 

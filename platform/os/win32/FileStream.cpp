@@ -82,20 +82,7 @@ int64_t TFileStream::Seek(int64_t offset, int origin) {
 }
 
 TDateTime TFileStream::LastWriteTime() const {
-    FILETIME write, local;
-    SYSTEMTIME st;
-    if (FHandle == -1 || !GetFileTime(reinterpret_cast<HANDLE>(FHandle), nullptr, nullptr, &write) ||
-        !FileTimeToLocalFileTime(&write, &local) || !FileTimeToSystemTime(&local, &st))
-        return 0;
-    TDateParts p;
-    p.Year = st.wYear;
-    p.Month = st.wMonth;
-    p.Day = st.wDay;
-    p.Hour = st.wHour;
-    p.Minute = st.wMinute;
-    p.Second = st.wSecond;
-    TDateTime value = 0;
-    TryEncodeDateTime(p, value);
-    const uint64_t ticks = static_cast<uint64_t>(local.dwHighDateTime) << 32 | local.dwLowDateTime;
-    return value + static_cast<double>(ticks % 10000000ull) / 1e7 / 86400.0;
+    FILETIME write;
+    if (FHandle == -1 || !GetFileTime(reinterpret_cast<HANDLE>(FHandle), nullptr, nullptr, &write)) return 0;
+    return WinText::FileTimeToDateTime(write);
 }

@@ -28,23 +28,6 @@ int32_t FileTimeToDos(const FILETIME& utc) {
     return static_cast<int32_t>(static_cast<uint32_t>(date) << 16 | time);
 }
 
-TDateTime FileTimeToDateTime(const FILETIME& utc) {
-    FILETIME local;
-    SYSTEMTIME st;
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
-    TDateParts p;
-    p.Year = st.wYear;
-    p.Month = st.wMonth;
-    p.Day = st.wDay;
-    p.Hour = st.wHour;
-    p.Minute = st.wMinute;
-    p.Second = st.wSecond;
-    TDateTime value = 0;
-    TryEncodeDateTime(p, value);
-    const uint64_t ticks = static_cast<uint64_t>(local.dwHighDateTime) << 32 | local.dwLowDateTime;
-    return value + static_cast<double>(ticks % 10000000ull) / 1e7 / 86400.0;
-}
-
 }  // namespace
 
 bool FileExists(const AnsiString& path) {
@@ -159,7 +142,7 @@ TDateTime FileLastWriteTime(const AnsiString& path) {
         Fail();
         return 0;
     }
-    return FileTimeToDateTime(data.ftLastWriteTime);
+    return WinText::FileTimeToDateTime(data.ftLastWriteTime);
 }
 
 int64_t FileSizeOf(const AnsiString& path) {

@@ -30,5 +30,7 @@ AnsiString Narrow(const std::wstring& text);  // raises EConvertError
 std::wstring WidePath(const AnsiString& path);
 // The text of a Windows error code, in CP1251.
 AnsiString ErrorText(DWORD error);
+// A file time (UTC) as a local TDateTime at full resolution; 0 when it cannot be converted.
+TDateTime FileTimeToDateTime(const FILETIME& utc);
 
 }  // namespace WinText

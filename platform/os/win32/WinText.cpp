@@ -2,6 +2,7 @@
 #include "platform/os/win32/WinApi.h"
 
 #include "platform/rtl/CodePage.h"
+#include "platform/rtl/DateUtils.h"
 #include "platform/rtl/SysUtils.h"
 
 namespace WinText {
@@ -44,6 +45,23 @@ AnsiString ErrorText(DWORD error) {
     AnsiString out;
     if (text.empty() || !TryNarrow(text, out)) out = Format("System error %u", static_cast<int64_t>(error));
     return out;
+}
+
+TDateTime FileTimeToDateTime(const FILETIME& utc) {
+    FILETIME local;
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &st)) return 0;
+    TDateParts p;
+    p.Year = st.wYear;
+    p.Month = st.wMonth;
+    p.Day = st.wDay;
+    p.Hour = st.wHour;
+    p.Minute = st.wMinute;
+    p.Second = st.wSecond;
+    TDateTime value = 0;
+    TryEncodeDateTime(p, value);
+    const uint64_t ticks = static_cast<uint64_t>(local.dwHighDateTime) << 32 | local.dwLowDateTime;
+    return value + static_cast<double>(ticks % 10000000ull) / 1e7 / 86400.0;
 }
 
 }  // namespace WinText
