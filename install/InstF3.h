@@ -5,6 +5,7 @@
 // component (unzip/) and the installation's own units beside it.
 #pragma once
 
+#include "install/ArchivePassword.h"
 #include "install/FinalReport.h"
 #include "install/Rollback.h"
 #include "platform/rtl/Classes.h"
@@ -23,9 +24,6 @@ void ResetInstallExitStatus();
 
 // An entry of a data volume that failed its check, or that could not be extracted.
 SETUP_EXCEPTION_CLASS(EDamagedEntry, Exception);
-
-// The password of the data volumes' entries.
-inline constexpr const char* ArchivePassword = "4817263950428173659042817365091847";
 
 class TInstF3 : public TForm {
 public:
