@@ -1,5 +1,6 @@
-// The traditional decryption of whole buffers. Each byte depends on the keys left by the one
-// before, so the loop keeps the keys in locals and does nothing else.
+// The traditional decryption and encryption of whole buffers. Each byte depends on the keys
+// left by the one before, so the decryption loop keeps the keys in locals and does nothing
+// else; encryption (zipvol pack) is not on the installer's path and stays plain.
 #include "unzip/decode/ZipCrypt.h"
 
 void TZipKeys::Init(const AnsiString& password) {
@@ -22,4 +23,8 @@ void TZipKeys::Decrypt(uint8_t* data, size_t count) {
     Key0 = k0;
     Key1 = k1;
     Key2 = k2;
+}
+
+void TZipKeys::Encrypt(uint8_t* data, size_t count) {
+    for (size_t i = 0; i < count; ++i) data[i] = EncryptByte(data[i]);
 }

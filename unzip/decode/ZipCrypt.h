@@ -1,5 +1,6 @@
-// The traditional PKWARE decryption: three 32-bit keys set from the password and updated
-// with every plain byte; the key update uses the CRC-32 table.
+// The traditional PKWARE encryption: three 32-bit keys set from the password and updated
+// with every plain byte; the key update uses the CRC-32 table. The reader decrypts; zipvol
+// pack encrypts with the same keys.
 #pragma once
 
 #include "platform/rtl/Types.h"
@@ -28,12 +29,23 @@ struct TZipKeys {
         Key1 = (Key1 + (Key0 & 0xFF)) * Multiplier + 1;
         Key2 = UpdateCrcByte(Key2, static_cast<uint8_t>(Key1 >> 24));
     }
-    uint8_t DecryptByte(uint8_t cipher) {
+    // The byte of the key stream that the next data byte is combined with.
+    uint8_t StreamByte() const {
         const uint32_t t = (Key2 | 2) & 0xFFFF;
-        const auto plain = static_cast<uint8_t>(cipher ^ ((t * (t ^ 1)) >> 8));
+        return static_cast<uint8_t>((t * (t ^ 1)) >> 8);
+    }
+    uint8_t DecryptByte(uint8_t cipher) {
+        const auto plain = static_cast<uint8_t>(cipher ^ StreamByte());
         Update(plain);
         return plain;
     }
+    uint8_t EncryptByte(uint8_t plain) {
+        const auto cipher = static_cast<uint8_t>(plain ^ StreamByte());
+        Update(plain);
+        return cipher;
+    }
     // Decrypts count bytes in place.
     void Decrypt(uint8_t* data, size_t count);
+    // Encrypts count bytes in place.
+    void Encrypt(uint8_t* data, size_t count);
 };
