@@ -51,6 +51,22 @@ struct TSearchRec {
 // that CP1251 cannot hold are left out on Linux (they could not be named by the system).
 std::vector<TSearchRec> FindFiles(const AnsiString& pattern);
 
+// An entry of a folder that the system cannot use, and why; the name shows "_" for each
+// character that CP1251 cannot hold.
+enum TUnusableReason {
+    urNameNotRepresentable,  // CP1251 cannot hold the name (the system could not name it)
+    urCannotExamine,         // its type and size cannot be read (a link to nothing)
+    urNotFileOrFolder,       // a device, pipe or socket
+};
+struct TUnusableEntry {
+    AnsiString Name;
+    TUnusableReason Reason = urNameNotRepresentable;
+};
+// Every entry of a folder, for tools that must not lose one silently (FindFiles leaves out
+// what it cannot name): the usable ones in `entries`, the others in `unusable`. False, with
+// LastErrorMessage(), when the folder cannot be read.
+bool ListFolder(const AnsiString& folder, std::vector<TSearchRec>& entries, std::vector<TUnusableEntry>& unusable);
+
 // Last-write time as a DOS date-time (local time), or -1 when the file does not exist.
 int32_t FileAge(const AnsiString& path);
 // Sets the last-write time from a DOS date-time (local time). True on success.

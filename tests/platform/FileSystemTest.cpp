@@ -3,6 +3,7 @@
 #include "platform/os/FileSystem.h"
 #include "platform/os/HeldFile.h"
 #include "platform/rtl/SysUtils.h"
+#include "tests/common/HostTools.h"
 #include "tests/common/TestPaths.h"
 
 #include <algorithm>
@@ -104,6 +105,36 @@ TEST(FileSystem, EnumerationListsNamesWithAttributes) {
     auto txt = FindFiles(dir / "*.txt");
     ASSERT_EQ(txt.size(), 1u);
     EXPECT_EQ(txt[0].Name, "один.txt");
+}
+
+// The full listing accounts for every entry: what FindFiles leaves out comes back as unusable,
+// with its reason, and a folder that cannot be read is an error, not an empty folder.
+TEST(FileSystem, FullListingNamesWhatCannotBeUsed) {
+    TScratchDir dir;
+    WriteFileBytes(dir / "один.txt", "1");
+    ForceDirectories(dir / "sub");
+    std::vector<TUnusableEntry> expected;
+#ifndef _WIN32
+    ASSERT_EQ(RunHost("cd " + ShellQuote(HostPath(dir.Path())) +
+                      " && touch 'x\xE4\xB8\xADy' && mkfifo pipe && ln -s nowhere broken"),
+              0);
+    expected = {{"broken", urCannotExamine}, {"pipe", urNotFileOrFolder}, {"x_y", urNameNotRepresentable}};
+#endif
+    std::vector<TSearchRec> entries;
+    std::vector<TUnusableEntry> unusable;
+    ASSERT_TRUE(ListFolder(dir.Path(), entries, unusable));
+    std::vector<AnsiString> names;
+    for (const auto& r : entries) names.push_back(r.Name + ((r.Attr & faDirectory) ? "\\" : ""));
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<AnsiString>{"sub\\", "один.txt"}));
+    std::sort(unusable.begin(), unusable.end(), [](const auto& a, const auto& b) { return a.Name < b.Name; });
+    ASSERT_EQ(unusable.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(unusable[i].Name, expected[i].Name);
+        EXPECT_EQ(unusable[i].Reason, expected[i].Reason) << expected[i].Name;
+    }
+    EXPECT_FALSE(ListFolder(dir / "missing", entries, unusable));
+    EXPECT_FALSE(ListFolder(dir / "один.txt", entries, unusable));
 }
 
 TEST(FileStream, OpenErrorsNameThePath) {

@@ -326,6 +326,77 @@ std::vector<TSearchRec> FindFiles(const AnsiString& pattern) {
     return result;
 }
 
+namespace {
+
+// A host name for messages: CP1251 where it can be, "_" for every other character (and for
+// every byte that is not UTF-8).
+AnsiString ShownName(const std::string& name) {
+    AnsiString shown;
+    const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+    const auto* end = p + name.size();
+    while (p < end) {
+        const int length = *p < 0x80 ? 1 : (*p >> 5) == 0x6 ? 2 : (*p >> 4) == 0xE ? 3 : (*p >> 3) == 0x1E ? 4 : 0;
+        AnsiString one;
+        if (length > 0 && end - p >= length &&
+            TryUtf8ToCp1251(std::string_view(reinterpret_cast<const char*>(p), static_cast<size_t>(length)), one)) {
+            shown += one;
+            p += length;
+        } else {
+            shown += '_';
+            p += length > 0 && end - p >= length ? length : 1;
+        }
+    }
+    return shown;
+}
+
+}  // namespace
+
+bool ListFolder(const AnsiString& folder, std::vector<TSearchRec>& entries, std::vector<TUnusableEntry>& unusable) {
+    entries.clear();
+    unusable.clear();
+    std::string hostFolder;
+    if (!Host(folder, hostFolder) || Injected(TFaultOp::Open, folder)) return false;
+    DIR* dir = ::opendir(hostFolder.c_str());
+    if (!dir) {
+        SetError(errno);
+        return false;
+    }
+    for (;;) {
+        errno = 0;
+        dirent* e = ::readdir(dir);
+        if (!e) break;
+        const std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        TSearchRec rec;
+        if (!TryUtf8ToCp1251(name, rec.Name) || rec.Name.find('\\') != AnsiString::npos) {
+            unusable.push_back({ShownName(name), urNameNotRepresentable});
+            continue;
+        }
+        struct stat st;
+        if (::stat((hostFolder + "/" + name).c_str(), &st) != 0) {
+            unusable.push_back({rec.Name, urCannotExamine});
+            continue;
+        }
+        if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode)) {
+            unusable.push_back({rec.Name, urNotFileOrFolder});
+            continue;
+        }
+        rec.Attr = S_ISDIR(st.st_mode) ? faDirectory : faArchive;
+        if (IsReadOnly(st)) rec.Attr |= faReadOnly;
+        if (name[0] == '.') rec.Attr |= faHidden;
+        rec.Size = S_ISDIR(st.st_mode) ? 0 : st.st_size;
+        rec.Time = PosixFiles::TimespecToDos(st.st_mtim);
+        entries.push_back(rec);
+    }
+    const int error = errno;
+    ::closedir(dir);
+    if (error != 0) {
+        SetError(error);
+        return false;
+    }
+    return true;
+}
+
 int32_t FileAge(const AnsiString& path) {
     std::string host;
     struct stat st;

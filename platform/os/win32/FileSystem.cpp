@@ -2,6 +2,7 @@
 #include "platform/os/FileSystem.h"
 
 #include "platform/os/win32/WinApi.h"
+#include "platform/rtl/CodePage.h"
 #include "platform/rtl/DateUtils.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -109,6 +110,51 @@ std::vector<TSearchRec> FindFiles(const AnsiString& pattern) {
     } while (FindNextFileW(h, &data));
     FindClose(h);
     return result;
+}
+
+namespace {
+
+// A name for messages: CP1251 where it can be, "_" for every other character.
+AnsiString ShownName(const std::wstring& name) {
+    AnsiString shown;
+    for (size_t i = 0; i < name.size(); ++i) {
+        const bool pair = name[i] >= 0xD800 && name[i] <= 0xDBFF && i + 1 < name.size();
+        const int b = pair ? -1 : UnicodeToCp1251(name[i]);
+        shown += b < 0 ? '_' : static_cast<char>(b);
+        if (pair) ++i;
+    }
+    return shown;
+}
+
+}  // namespace
+
+bool ListFolder(const AnsiString& folder, std::vector<TSearchRec>& entries, std::vector<TUnusableEntry>& unusable) {
+    entries.clear();
+    unusable.clear();
+    WIN32_FIND_DATAW data;
+    HANDLE h = FindFirstFileW(WidePath(IncludeTrailingBackslash(folder) + "*").c_str(), &data);
+    if (h == INVALID_HANDLE_VALUE) return Fail();
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") continue;
+        TSearchRec rec;
+        if (!WinText::TryNarrow(name, rec.Name)) {
+            unusable.push_back({ShownName(name), urNameNotRepresentable});
+            continue;
+        }
+        rec.Attr = static_cast<int>(data.dwFileAttributes & faAnyFile);
+        rec.Size = static_cast<int64_t>(static_cast<uint64_t>(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
+        if (rec.Attr & faDirectory) rec.Size = 0;
+        rec.Time = FileTimeToDos(data.ftLastWriteTime);
+        entries.push_back(rec);
+    } while (FindNextFileW(h, &data));
+    const DWORD error = GetLastError();
+    FindClose(h);
+    if (error != ERROR_NO_MORE_FILES) {
+        gLastError = error;
+        return false;
+    }
+    return true;
 }
 
 int32_t FileAge(const AnsiString& path) {
