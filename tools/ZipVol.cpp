@@ -1,7 +1,11 @@
 // zipvol, the package makers' tool for data volumes: the process around ZipVolMain, with the
-// real console (UTF-8 on Linux, the Unicode console on Windows).
+// real console (UTF-8 on Linux, the Unicode console on Windows) and the package compiled in
+// (the same package file as the setup program of the build), whose volumes pack writes.
 #include "platform/os/Console.h"
+#include "setup/Package.h"
 #include "tools/ZipVolCommand.h"
+
+#include <memory>
 
 namespace {
 
@@ -11,6 +15,14 @@ public:
     void Err(const AnsiString& text) override { Console::WriteErr(text); }
     bool ReadLine(AnsiString& line) override { return Console::ReadLine(line); }
 };
+
+// The package's name and volume count, by the package file's own steps.
+TPackTarget CompiledTarget() {
+    auto description = std::make_unique<TPackageDescription>();
+    CompiledPackage().SetVolumeCount(*description);
+    CompiledPackage().SetValues(*description);
+    return {description->ProductName, description->VolumeCount};
+}
 
 }  // namespace
 
@@ -23,7 +35,7 @@ int main(int argc, char** argv) {
                     " holds a character that code page 1251 cannot hold\n");
         return ZipVolUnreadable;
     }
-    const int code = ZipVolMain(args, console);
+    const int code = ZipVolMain(args, console, CompiledTarget());
     console.Out("");
     return code;
 }

@@ -1,6 +1,7 @@
-// zipvol's commands. Listing reads the directory only; testing extracts into a scratch folder
-// that is removed afterwards; extracting recreates the entries' folders. Failures are
-// collected from the component's events and named one per line on the error stream.
+// zipvol's commands. Packing is ZipPack's; listing reads the directory only; testing
+// extracts into a scratch folder that is removed afterwards; extracting recreates the
+// entries' folders. Failures are collected from the component's events and named one per
+// line on the error stream.
 #include "tools/ZipVolCommand.h"
 
 #include "platform/os/Console.h"
@@ -18,15 +19,42 @@
 
 namespace {
 
+#ifdef ZIPVOL_HAVE_ZLIB
+#define ZIPVOL_METHODS "deflate|store"
+#define ZIPVOL_METHOD_HELP                                                                        \
+    "--method deflate     entries deflated through zlib (the default); a file that deflating\n" \
+    "                     would not make smaller is stored\n"                                    \
+    "--method store       entries stored as they are\n"
+#else
+#define ZIPVOL_METHODS "store"
+#define ZIPVOL_METHOD_HELP \
+    "--method store       entries stored as they are: this zipvol was built without zlib\n"
+#endif
+
 const char* const Help =
-    "zipvol - lists, tests and extracts the data volumes of a package with the setup program's\n"
-    "own archive reader.\n"
+    "zipvol - packs, lists, tests and extracts the data volumes of a package with the setup\n"
+    "program's own archive reader.\n"
     "\n"
     "usage:\n"
+    "  zipvol pack FOLDER OUTDIR [--volumes N | --volume-size SIZE] [--method " ZIPVOL_METHODS "]\n"
     "  zipvol list ARCHIVE [PATTERN...]\n"
     "  zipvol test ARCHIVE [-p PASSWORD] [PATTERN...]\n"
     "  zipvol extract ARCHIVE -d DIR [-p PASSWORD] [--overwrite always|never|prompt] [PATTERN...]\n"
     "  zipvol --help\n"
+    "\n"
+    "pack     writes the data volumes of the package this zipvol was built with (named below)\n"
+    "         from the files under FOLDER: OUTDIR/setup.dat, setup.dat2, ... as complete ZIP\n"
+    "         archives, every file encrypted with the setup program's password, folders,\n"
+    "         times and attributes kept; then reads every volume back with the setup\n"
+    "         program's reader, and only then replaces the old volumes. It refuses what the\n"
+    "         setup program could not install: names it would not write, names equal but for\n"
+    "         letter case, a file of 2 GiB or more, more than 65,520 entries in a volume, a\n"
+    "         volume count other than the package's.\n"
+    "--volumes N          the package's number of volumes (the default); the files are split\n"
+    "                     in runs of about equal size\n"
+    "--volume-size SIZE   fill each volume up to SIZE bytes (K, M, G: KiB, MiB, GiB); the\n"
+    "                     volumes that result must be as many as the package has\n"
+    ZIPVOL_METHOD_HELP
     "\n"
     "list     size, packed size, method, date, CRC-32, encryption (E) and full name of every\n"
     "         entry, then the totals; a name marked ! holds a character that code page 1251\n"
@@ -44,9 +72,10 @@ const char* const Help =
     "A numbered set is named by its last volume (set.zip); the others are set.001, set.002, ...\n"
     "in the same folder.\n"
     "\n"
-    "exit status: 0 every selected entry passed, 1 some entry failed (each is named on the\n"
-    "error stream with its reason: bad CRC, bad password, skipped, unsafe name), 2 the archive\n"
-    "could not be read.\n";
+    "exit status: 0 every selected entry passed (pack: the volumes are in place), 1 some entry\n"
+    "failed (each is named on the error stream with its reason: bad CRC, bad password,\n"
+    "skipped, unsafe name; pack: a volume did not read back), 2 the archive could not be read\n"
+    "(pack: refused, or the volumes could not be written; nothing was replaced).\n";
 
 AnsiString HostSeparators(AnsiString name) {
 #ifndef _WIN32
@@ -288,11 +317,16 @@ int Extract(TUnZipper& zip, const TCommandLine& line, TZipVolConsole& console) {
 
 const char* ZipVolHelp() { return Help; }
 
-int ZipVolMain(const std::vector<AnsiString>& args, TZipVolConsole& console) {
+int ZipVolMain(const std::vector<AnsiString>& args, TZipVolConsole& console, const TPackTarget& target) {
     if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
         console.Out(Help);
+        console.Out(target.VolumeCount > 0
+                        ? "\nThis zipvol packs for " + target.ProductName + ": " + IntToStr(target.VolumeCount) +
+                              (target.VolumeCount == 1 ? " volume.\n" : " volumes.\n")
+                        : AnsiString("\nThis zipvol was built without a package: pack is not available.\n"));
         return ZipVolPassed;
     }
+    if (!args.empty() && args[0] == "pack") return ZipVolPack({args.begin() + 1, args.end()}, target, console);
     TCommandLine line;
     const AnsiString wrong = Parse(args, line);
     if (!wrong.empty()) {

@@ -1,8 +1,9 @@
-// zipvol's commands (list, test, extract) on the setup program's own archive reader, apart
-// from the process so that tests can run them with their own console.
+// zipvol's commands (list, test, extract, pack) on the setup program's own archive reader,
+// apart from the process so that tests can run them with their own console.
 #pragma once
 
 #include "platform/rtl/Types.h"
+#include "tools/ZipPack.h"
 
 #include <vector>
 
@@ -21,8 +22,9 @@ constexpr int ZipVolPassed = 0;      // every selected entry passed
 constexpr int ZipVolSomeFailed = 1;  // some entry failed; each is named on the error stream
 constexpr int ZipVolUnreadable = 2;  // the archive could not be read (or the command is wrong)
 
-// Runs one command line (the arguments after the program's name).
-int ZipVolMain(const std::vector<AnsiString>& args, TZipVolConsole& console);
+// Runs one command line (the arguments after the program's name); pack writes the volumes of
+// `target`, the package the program was built with.
+int ZipVolMain(const std::vector<AnsiString>& args, TZipVolConsole& console, const TPackTarget& target = {});
 
 // The text of zipvol --help.
 const char* ZipVolHelp();
