@@ -2,10 +2,16 @@
 // Another package is another file like this one, chosen by SETUP_PACKAGE at configure time.
 #include "setup/Package.h"
 
+// The package travels in one data volume, unless a build ships it in more (add_setup_program
+// and add_zipvol with VOLUMES).
+#ifndef SETUP_VOLUME_COUNT
+#define SETUP_VOLUME_COUNT 1
+#endif
+
 namespace {
 
 void SetVolumeCount(TPackageDescription& p) {
-    p.VolumeCount = 1;
+    p.VolumeCount = SETUP_VOLUME_COUNT;
     p.Associations.Count = 0;
 }
 
