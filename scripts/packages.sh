@@ -4,10 +4,13 @@
 #                          (else names them and fails); the set wine also makes the locale
 #                          ru_RU.UTF-8, from which Wine takes its code pages 1251 and 866.
 
-PACKAGES_build="cmake ninja-build g++ googletest zlib1g-dev"
+# The native configuration includes the tests (googletest) and the benchmarks (libdeflate).
+PACKAGES_build="cmake ninja-build g++ googletest zlib1g-dev libdeflate-dev"
 PACKAGES_tests="clang libclang-rt-14-dev zip unzip liblnk-utils"
-# MinGW, and zlib for zipvol.exe (linked in whole: the programs need no DLL of ours).
-PACKAGES_windows="g++-mingw-w64-i686 g++-mingw-w64-x86-64 libz-mingw-w64-dev"
+PACKAGES_windows="g++-mingw-w64-i686 g++-mingw-w64-x86-64"
+# zlib for the Windows zipvol's Deflate and the Windows tests, linked in whole (the programs
+# need no DLL of ours); without it the Windows zipvol stores only.
+PACKAGES_windows_zlib="libz-mingw-w64-dev"
 PACKAGES_wine="wine64 xvfb xauth x11-utils xdotool imagemagick locales"
 
 need_packages() {
