@@ -14,7 +14,8 @@ B=build/linux/bench/bench_zip
 I=build/linux/bench/inflate_bench
 Z=$PWD/build/linux/zipvol
 S=$PWD/build/linux/setup/setup
-PW=4817263950428173659042817365091847
+# The setup program's password, from the one header that holds it.
+PW=$(sed -n 's/.*ArchivePassword = "\([0-9]*\)".*/\1/p' install/ArchivePassword.h)
 REQUIRED="results.vrd XR4Setup.exe loadvorn.dat XR4vorn.dll XR.INI"
 ROUNDS=5
 winpath() { local p=${1//\//\\}; printf '%s' "$p"; }

@@ -277,18 +277,9 @@ void TInstF3::PlaceFile(const AnsiString& E) {
 }
 
 void TInstF3::DeleteTree(const AnsiString& folder) {
-    for (const TSearchRec& entry : FindFiles(folder + "\\*.*")) {
-        const AnsiString path = folder + "\\" + entry.Name;
-        if (entry.Attr & faDirectory) {
-            DeleteTree(path);
-        } else {
-            // Only the run's own files are deleted this way (staging, copies of a finished
-            // run): a read-only one would otherwise keep its folder.
-            ClearReadOnly(path);
-            DeleteFile(path);
-        }
-    }
-    RemoveDir(folder);
+    // Only the run's own files are deleted this way (staging, copies of a finished run): a
+    // read-only one is made writable, or it would keep its folder.
+    RemoveTree(folder);
 }
 
 // ---- The finishing steps -------------------------------------------------------------

@@ -122,19 +122,6 @@ struct TBackendScope {
     ~TBackendScope() { SetDialogBackend(nullptr); }
 };
 
-void RemoveTree(const AnsiString& path) {
-    for (const TSearchRec& rec : FindFiles(path + "\\*")) {
-        const AnsiString full = path + "\\" + rec.Name;
-        if (rec.Attr & faDirectory) {
-            RemoveTree(full);
-        } else {
-            if (rec.Attr & faReadOnly) FileSetAttr(full, rec.Attr & ~faReadOnly);
-            DeleteFile(full);
-        }
-    }
-    RemoveDir(path);
-}
-
 struct TWrittenVolume {
     AnsiString Temp;
     AnsiString Final;

@@ -42,32 +42,6 @@ std::string_view UnicodePathName(std::string_view extra, std::string_view stored
     return {};
 }
 
-// Well-formed UTF-8 as CP1251, "_" for a character that CP1251 cannot hold.
-bool Utf8NameToAnsi(std::string_view utf8, AnsiString& out) {
-    bool ok = true;
-    out.clear();
-    out.reserve(utf8.size());
-    const auto* p = reinterpret_cast<const uint8_t*>(utf8.data());
-    const auto* end = p + utf8.size();
-    while (p < end) {
-        char32_t cp = *p;
-        int extra = 0;
-        if (cp >= 0xF0) cp &= 0x07, extra = 3;
-        else if (cp >= 0xE0) cp &= 0x0F, extra = 2;
-        else if (cp >= 0xC0) cp &= 0x1F, extra = 1;
-        ++p;
-        for (; extra > 0 && p < end; --extra) cp = cp << 6 | (*p++ & 0x3F);
-        const int b = UnicodeToCp1251(cp);
-        if (b < 0) {
-            ok = false;
-            out += '_';
-        } else {
-            out += static_cast<char>(b);
-        }
-    }
-    return ok;
-}
-
 }  // namespace
 
 bool DecodeStoredName(std::string_view stored, uint16_t flags, std::string_view extra, AnsiString& name) {
@@ -77,7 +51,7 @@ bool DecodeStoredName(std::string_view stored, uint16_t flags, std::string_view 
     bool multiByte = false;
     const bool validUtf8 = IsValidUtf8(raw, &multiByte);
     if (flags & FlagUtf8Name) {
-        if (validUtf8) return Utf8NameToAnsi(raw, name);
+        if (validUtf8) return Utf8ToAnsi(raw, name);
         OemToAnsi(raw, name);
         return false;
     }
@@ -85,9 +59,9 @@ bool DecodeStoredName(std::string_view stored, uint16_t flags, std::string_view 
     if (!unicode.empty()) {
         std::string path(unicode);
         SlashesToBackslashes(path);
-        if (IsValidUtf8(path)) return Utf8NameToAnsi(path, name);
+        if (IsValidUtf8(path)) return Utf8ToAnsi(path, name);
     }
-    if (validUtf8 && multiByte) return Utf8NameToAnsi(raw, name);
+    if (validUtf8 && multiByte) return Utf8ToAnsi(raw, name);
     return OemToAnsi(raw, name);
 }
 

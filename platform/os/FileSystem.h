@@ -98,3 +98,7 @@ AnsiString GetVolumeLabel(const AnsiString& root);
 
 // The Windows system folder (on Linux: see the README's table of folders).
 AnsiString GetSystemDir();
+
+// Deletes a folder with everything in it, read-only files included (they are made writable
+// first). Failures are ignored; true when the folder is gone afterwards.
+bool RemoveTree(const AnsiString& folder);

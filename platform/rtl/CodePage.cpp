@@ -179,6 +179,25 @@ bool OemToAnsi(std::string_view oem, AnsiString& out) {
     return ok;
 }
 
+bool Utf8ToAnsi(std::string_view utf8, AnsiString& out) {
+    bool ok = true;
+    out.clear();
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp;
+        int b = -1;
+        if (NextUtf8(utf8, i, cp)) b = UnicodeToCp1251(cp);
+        else ++i;
+        if (b < 0) {
+            ok = false;
+            out += '_';
+        } else {
+            out += static_cast<char>(b);
+        }
+    }
+    return ok;
+}
+
 bool AnsiToOem(std::string_view ansi, std::string& out) {
     bool ok = true;
     out.clear();

@@ -36,5 +36,8 @@ int UnicodeToCp866(char32_t cp);
 // OEM (CP866) text to CP1251. Returns false when a character has no CP1251 counterpart
 // (the pseudo-graphics of CP866); such a character becomes "_" in out.
 bool OemToAnsi(std::string_view oem, AnsiString& out);
+// UTF-8 text to CP1251 the same way: false (and "_" for the character) when a character has
+// no CP1251 counterpart or a sequence is malformed (each byte of it then counts as one).
+bool Utf8ToAnsi(std::string_view utf8, AnsiString& out);
 // CP1251 text to CP866; false (and "_" for the character) when CP866 cannot hold one.
 bool AnsiToOem(std::string_view ansi, std::string& out);

@@ -69,15 +69,3 @@ void WriteFileBytes(const AnsiString& path, const std::string& bytes) {
     file.Close();
 }
 
-void RemoveTree(const AnsiString& path) {
-    for (const TSearchRec& rec : FindFiles(path + "\\*.*")) {
-        const AnsiString full = path + "\\" + rec.Name;
-        if (rec.Attr & faDirectory) {
-            RemoveTree(full);
-        } else {
-            if (rec.Attr & faReadOnly) FileSetAttr(full, rec.Attr & ~faReadOnly);
-            DeleteFile(full);
-        }
-    }
-    RemoveDir(path);
-}

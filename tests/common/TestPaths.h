@@ -2,6 +2,7 @@
 // fixtures, all as the system's Windows paths (under Wine the Linux tree is drive Z:).
 #pragma once
 
+#include "platform/os/FileSystem.h"
 #include "platform/rtl/Types.h"
 
 #include <string>
@@ -30,5 +31,3 @@ private:
 // Whole-file helpers through the platform layer.
 std::string ReadFileBytes(const AnsiString& path);
 void WriteFileBytes(const AnsiString& path, const std::string& bytes);
-// Deletes a folder and everything in it (read-only files included).
-void RemoveTree(const AnsiString& path);

@@ -39,6 +39,10 @@ TEST(CodePage, OemNamesConvertAndPseudoGraphicsAreMarked) {
     EXPECT_EQ(out, "Ёё");
     EXPECT_FALSE(OemToAnsi("a\xC4z", out));  // a box-drawing line
     EXPECT_EQ(out, "a_z");
+    EXPECT_TRUE(Utf8ToAnsi("\xD0\x9F\xD1\x80\xD0\xB8", out));  // "При"
+    EXPECT_EQ(out, "При");
+    EXPECT_FALSE(Utf8ToAnsi("a\xE4\xB8\xADz\xFF", out));  // a CJK character, a stray byte
+    EXPECT_EQ(out, "a_z_");
     std::string oem;
     EXPECT_TRUE(AnsiToOem("Привет", oem));
     EXPECT_EQ(oem, "\x8F\xE0\xA8\xA2\xA5\xE2");
